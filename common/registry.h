@@ -1,0 +1,30 @@
+#pragma once
+
+#include "flags.h"
+#include "registry_api.h"
+
+#include <QByteArray>
+
+// The service key shared with the service's other software (games client,
+// account restore tool) and its values.
+inline constexpr char kServiceKey[] = "SOFTWARE\\Corvane Telecom PLC\\Kestrune\\Servers\\Kestrune";
+inline constexpr char kDialNumberValue[] = "DialNumber";
+inline constexpr char kCommand1Value[] = "Command1";
+inline constexpr char kCommand2Value[] = "Command2";
+
+// Reads one value. A string value yields its text, a 32-bit number its
+// decimal text; any other type leaves valueText as passed. Failures give
+// false and an empty text; nothing is ever shown to the user.
+Flag RegReadValue(RegHandle root, const QByteArray &subKey, const QByteArray &valueName,
+                  QByteArray &valueText);
+
+// Writes one string value, creating the key when it is missing. An empty
+// text is stored as a single space.
+Flag RegWriteString(RegHandle root, const QByteArray &subKey, const QByteArray &valueName,
+                    QByteArray valueText);
+
+// The number to dial, as stored; false and empty when missing or blank.
+Flag GetDialNumber(QByteArray &number);
+
+// Command1 and Command2 of the service key; each empty when it cannot be read.
+void ReadServerCommands(QByteArray &command1, QByteArray &command2);

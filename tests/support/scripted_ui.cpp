@@ -1,0 +1,43 @@
+#include "scripted_ui.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QWidget>
+
+ScriptedUi::ScriptedUi() { setUi(this); }
+
+ScriptedUi::~ScriptedUi() { setUi(nullptr); }
+
+MsgAnswer ScriptedUi::msgBox(const QByteArray &text, MsgButtons buttons, MsgIcon icon,
+                             const QByteArray &title) {
+    messages.append({text, buttons, icon, title});
+    if (onMessage)
+        onMessage(messages.last());
+    if (!answers.isEmpty())
+        return answers.takeFirst();
+    switch (buttons) {
+    case MsgButtons::YesNo:
+    case MsgButtons::YesNoCancel:
+        return MsgAnswer::Yes;
+    default:
+        return MsgAnswer::Ok;
+    }
+}
+
+void ScriptedUi::doEvents() { QApplication::processEvents(); }
+
+void ScriptedUi::showModal(QDialog &dialog) {
+    modalTitles.append(dialog.windowTitle().toLatin1());
+    dialog.show();
+    QApplication::processEvents();
+    if (!modalActions.isEmpty())
+        modalActions.takeFirst()(dialog);
+    if (dialog.isVisible())
+        dialog.close();
+}
+
+void ScriptedUi::endProgram() {
+    ended = true;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        window->close();
+}
