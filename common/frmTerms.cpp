@@ -1,0 +1,119 @@
+#include "frmTerms.h"
+
+#include "frmColors.h"
+#include "program_files.h"
+#include "program_state.h"
+#include "terms_text.h"
+#include "twips.h"
+#include "ui.h"
+#include "window_placement.h"
+
+#include <QEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace {
+
+const char *const kTitle = "Kestrune Registration";
+
+QPushButton *button(QWidget *parent, const char *caption, const char *tip, int left) {
+    auto *created = new QPushButton(QString::fromLatin1(caption), parent);
+    created->setToolTip(QString::fromLatin1(tip));
+    created->setAutoDefault(false);
+    created->setGeometry(Px(left), Px(6240), Px(1815), Px(435));
+    return created;
+}
+
+} // namespace
+
+frmTerms::frmTerms()
+    : cmdAccept(button(this, "I &Accept", "Accept the Kestrune Terms and Conditions", 2460)),
+      txtTerms(new QPlainTextEdit(this)),
+      cmdReject(
+          button(this, "I Do &Not Accept", "Reject the Kestrune Terms and Conditions", 4620)),
+      cmdClose(button(this, "&Close", "Close the Kestrune Terms and Conditions", 7440)) {
+    setWindowTitle(QStringLiteral("Kestrune - Terms and Conditions"));
+    setFixedSize(Px(9480), Px(6900));
+    txtTerms->setGeometry(Px(120), Px(120), Px(9240), Px(5940));
+    txtTerms->setReadOnly(true);
+    txtTerms->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QPalette palette = txtTerms->palette();
+    palette.setColor(QPalette::Base, QColor(224, 224, 224));
+    txtTerms->setPalette(palette);
+    setTabOrder(cmdAccept, txtTerms);
+    setTabOrder(txtTerms, cmdReject);
+    setTabOrder(cmdReject, cmdClose);
+    cmdClose->setVisible(false);
+
+    connect(cmdAccept, &QPushButton::clicked, this, &frmTerms::cmdAccept_Click);
+    connect(cmdReject, &QPushButton::clicked, this, &frmTerms::cmdReject_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &frmTerms::cmdClose_Click);
+    Form_Load();
+}
+
+void frmTerms::Form_Load() {
+    setWindowIcon(frmColors::instance().windowIcon());
+    ui().doEvents();
+    CentreOnScreen(*this);
+
+    modKestenrol::gTermsAccepted = kFalse;
+    txtTerms->clear();
+    const QByteArray path = FindProgramFile("terms.txt");
+    if (path.isEmpty()) {
+        ui().beep();
+        ui().msgBox("The Terms and Conditions information cannot be found.\r\n"
+                    "Please ensure that the Kestrune Registration Start In directory includes a "
+                    "file called TERMS.TXT.\r\n"
+                    "If not, please contact Kestrune support.",
+                    MsgButtons::Ok, MsgIcon::Critical, kTitle);
+        offerCloseOnly();
+        return;
+    }
+
+    ui().setMousePointer(MousePointer::Hourglass);
+    QList<QByteArray> lines;
+    FileError error;
+    if (!ReadTextLines(path, lines, error)) {
+        ui().msgBox("The following unexpected error has occurred while preparing the Kestrune "
+                    "Terms and Conditions:\r\nError: " +
+                        QByteArray::number(error.number) + "\r\nMessage: " + error.description +
+                        "\r\nPlease contact Kestrune Support.",
+                    MsgButtons::Ok, MsgIcon::Critical, kTitle);
+        ui().setMousePointer(MousePointer::Default);
+        offerCloseOnly();
+        return;
+    }
+    // The text box shows line breaks as plain new lines.
+    txtTerms->setPlainText(QString::fromLatin1(TermsText(lines)).replace(QStringLiteral("\r\n"),
+                                                                         QStringLiteral("\n")));
+    ui().setMousePointer(MousePointer::Default);
+}
+
+void frmTerms::offerCloseOnly() {
+    modKestenrol::gTermsAccepted = kFalse;
+    cmdClose->setVisible(true);
+    cmdAccept->setVisible(false);
+    cmdReject->setVisible(false);
+}
+
+void frmTerms::Form_Activate() { ui().setMousePointer(MousePointer::Default); }
+
+void frmTerms::cmdAccept_Click() {
+    modKestenrol::gTermsAccepted = kTrue;
+    // The wizard window is about to load.
+    ui().setMousePointer(MousePointer::Hourglass);
+    close();
+}
+
+void frmTerms::cmdReject_Click() { close(); }
+
+void frmTerms::cmdClose_Click() {
+    modKestenrol::gTermsAccepted = kFalse;
+    close();
+}
+
+bool frmTerms::event(QEvent *event) {
+    if (event->type() == QEvent::WindowActivate)
+        Form_Activate();
+    return QDialog::event(event);
+}

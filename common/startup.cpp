@@ -1,0 +1,88 @@
+#include "startup.h"
+
+#include "frmColors.h"
+#include "frmSplash.h"
+#include "frmTerms.h"
+#include "pictures.h"
+#include "program_state.h"
+#include "settings.h"
+#include "text.h"
+#include "ui.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+namespace {
+
+constexpr char kSeparator = '/';
+const char *const kSection = "Properties";
+const char *const kAppPathKey = "AppPath";
+
+// A value ending in a separator (a bare root, say) is replaced in the setting
+// by the program's own folder, while this run keeps the value read;
+// otherwise the separator is appended.
+QByteArray applyAppPathRule(QByteArray value) {
+    if (value.endsWith(kSeparator))
+        SaveSetting(kSettingsApp, kSection, kAppPathKey, ProgramFileFolder());
+    else
+        value += kSeparator;
+    return value;
+}
+
+} // namespace
+
+QByteArray ProgramFileFolder() { return QFile::encodeName(QCoreApplication::applicationDirPath()); }
+
+bool FindAppPath(QByteArray &appPath) {
+    int attempts = 0;
+    for (;;) {
+        const QByteArray value = applyAppPathRule(GetSetting(kSettingsApp, kSection, kAppPathKey));
+        const QByteArray trimmed = Trim(value);
+        if (!trimmed.isEmpty() && trimmed != QByteArray(1, kSeparator))
+            break;
+        if (++attempts == 1) {
+            SaveSetting(kSettingsApp, kSection, kAppPathKey, ProgramFileFolder());
+            continue;
+        }
+        ui().beep();
+        ui().msgBox("The Registration program has not been initialised correctly. Please contact "
+                    "support.",
+                    MsgButtons::Ok, MsgIcon::Critical, "Kestrune");
+        return false;
+    }
+    appPath = applyAppPathRule(GetSetting(kSettingsApp, kSection, kAppPathKey));
+    return true;
+}
+
+void Main(const std::function<void()> &showRegistration) {
+    using namespace modKestenrol;
+    gPacketStart = 1;
+    gPacketEnd = 126;
+    gPacketEscape = 24;
+
+    if (!FindAppPath(gAppPath)) {
+        ui().endProgram();
+        return;
+    }
+
+    {
+        frmSplash splash;
+        ui().showModal(splash);
+    }
+
+    gTermsAccepted = kFalse;
+    {
+        frmTerms terms;
+        ui().showModal(terms);
+    }
+    if (gTermsAccepted == kFalse) {
+        ui().endProgram();
+        return;
+    }
+
+    const QByteArray tile = gAppPath + "blue.bmp";
+    if (FileExists(tile))
+        frmColors::instance().setTilePicture(LoadPicture(tile));
+
+    showRegistration();
+}

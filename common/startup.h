@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <functional>
+
+// Per-user settings of the wizard program.
+inline constexpr char kSettingsApp[] = "KestruneRegistration";
+
+// The folder of the running program file, without a trailing separator.
+QByteArray ProgramFileFolder();
+
+// Finds the program folder through the "AppPath" setting. Returns false
+// (after telling the user) when no usable folder can be had.
+bool FindAppPath(QByteArray &appPath);
+
+// The program's start-up: framing characters, program folder, splash, terms,
+// background tile, then showRegistration opens the wizard window. Ends the
+// program (through the modal seam) when it cannot go on.
+void Main(const std::function<void()> &showRegistration);
