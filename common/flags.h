@@ -8,4 +8,6 @@ using Flag = std::int16_t;
 inline constexpr Flag kTrue = -1;
 inline constexpr Flag kFalse = 0;
 
-inline constexpr Flag ToFlag(bool value) { return value ? kTrue : kFalse; }
+inline constexpr Flag ToFlag(bool value) {
+    return value ? kTrue : kFalse;
+}

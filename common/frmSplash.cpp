@@ -41,8 +41,8 @@ frmSplash::frmSplash(const QPixmap &builtInLogo) : frmSplash(&builtInLogo) {}
 frmSplash::frmSplash(const QPixmap *builtInLogo)
     : imgKestrune(new QLabel(this)),
       lblKestrune(caption(this, "Kestrune", Qt::white, arial(36, true), {150, 2940, 3135, 915})),
-      lblGameNetwork(caption(this, "The games network", QColor(192, 192, 255),
-                             arial(14.25, false), {150, 3900, 3135, 375})),
+      lblGameNetwork(caption(this, "The games network", QColor(192, 192, 255), arial(14.25, false),
+                             {150, 3900, 3135, 375})),
       Timer1(new QTimer(this)), hasBuiltInLogo_(builtInLogo != nullptr) {
     if (hasBuiltInLogo_)
         builtInLogo_ = *builtInLogo;

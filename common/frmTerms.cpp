@@ -29,8 +29,7 @@ QPushButton *button(QWidget *parent, const char *caption, const char *tip, int l
 frmTerms::frmTerms()
     : cmdAccept(button(this, "I &Accept", "Accept the Kestrune Terms and Conditions", 2460)),
       txtTerms(new QPlainTextEdit(this)),
-      cmdReject(
-          button(this, "I Do &Not Accept", "Reject the Kestrune Terms and Conditions", 4620)),
+      cmdReject(button(this, "I Do &Not Accept", "Reject the Kestrune Terms and Conditions", 4620)),
       cmdClose(button(this, "&Close", "Close the Kestrune Terms and Conditions", 7440)) {
     setWindowTitle(QStringLiteral("Kestrune - Terms and Conditions"));
     setFixedSize(Px(9480), Px(6900));
@@ -84,8 +83,8 @@ void frmTerms::Form_Load() {
         return;
     }
     // The text box shows line breaks as plain new lines.
-    txtTerms->setPlainText(QString::fromLatin1(TermsText(lines)).replace(QStringLiteral("\r\n"),
-                                                                         QStringLiteral("\n")));
+    txtTerms->setPlainText(QString::fromLatin1(TermsText(lines))
+                               .replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     ui().setMousePointer(MousePointer::Default);
 }
 
@@ -96,7 +95,9 @@ void frmTerms::offerCloseOnly() {
     cmdReject->setVisible(false);
 }
 
-void frmTerms::Form_Activate() { ui().setMousePointer(MousePointer::Default); }
+void frmTerms::Form_Activate() {
+    ui().setMousePointer(MousePointer::Default);
+}
 
 void frmTerms::cmdAccept_Click() {
     modKestenrol::gTermsAccepted = kTrue;
@@ -105,7 +106,9 @@ void frmTerms::cmdAccept_Click() {
     close();
 }
 
-void frmTerms::cmdReject_Click() { close(); }
+void frmTerms::cmdReject_Click() {
+    close();
+}
 
 void frmTerms::cmdClose_Click() {
     modKestenrol::gTermsAccepted = kFalse;

@@ -12,9 +12,20 @@
 namespace {
 constexpr int kPathFileAccessError = 75;
 constexpr int kDeviceIoError = 57;
+
+QByteArray &fallbackFolder() {
+    static QByteArray folder = QByteArrayLiteral(KESTRUNE_DATA_DIR);
+    return folder;
+}
 } // namespace
 
-QByteArray FallbackFolder() { return QByteArrayLiteral(KESTRUNE_DATA_DIR); }
+QByteArray FallbackFolder() {
+    return fallbackFolder();
+}
+
+void SetFallbackFolder(const QByteArray &folder) {
+    fallbackFolder() = folder;
+}
 
 QByteArray FindProgramFile(const QByteArray &name) {
     const QByteArray local = modKestenrol::gAppPath + name;

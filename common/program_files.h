@@ -6,8 +6,10 @@
 // The program's optional text files: looked for in the program folder,
 // then in the installed data folder.
 
-// The fixed fall-back folder, with its trailing separator.
+// The fixed fall-back folder, with its trailing separator: the installed
+// data folder unless replaced (tests use a folder of their own).
 QByteArray FallbackFolder();
+void SetFallbackFolder(const QByteArray &folder);
 
 // The path of the named file in the program folder, else in the fall-back
 // folder; empty when neither holds it.

@@ -12,12 +12,12 @@ namespace modKestenrol {
 
 inline constexpr int kSurveyAnswerSlots = 77;
 
-extern Flag gTermsAccepted;  // the user accepted the terms and conditions
-extern Flag gCardAccepted;   // the card window's last showing ended with OK
-extern QByteArray gAppPath;  // program folder, always ending in a separator
-extern char gPacketStart;    // opening mark of a framed packet (code 1)
-extern char gPacketEnd;      // closing mark of a framed packet (code 126)
-extern char gPacketEscape;   // escape character of the framing (code 24)
+extern Flag gTermsAccepted; // the user accepted the terms and conditions
+extern Flag gCardAccepted;  // the card window's last showing ended with OK
+extern QByteArray gAppPath; // program folder, always ending in a separator
+extern char gPacketStart;   // opening mark of a framed packet (code 1)
+extern char gPacketEnd;     // closing mark of a framed packet (code 126)
+extern char gPacketEscape;  // escape character of the framing (code 24)
 extern std::array<QByteArray, kSurveyAnswerSlots> gSurveyAnswers; // request field 23
 extern QByteArray gLastPacket; // last framed packet prepared for sending
 
@@ -39,9 +39,9 @@ struct WizardLinkState {
     QByteArray txtCardholderAddress;
     QByteArray txtPlanNbr;
 
-    QByteArray txtPlanDetails;       // the plan list text sent by the host
-    std::int16_t intPlanNbrLo = 0;   // first plan number sent by the host
-    std::int16_t intPlanNbrHi = 0;   // last plan number sent by the host
+    QByteArray txtPlanDetails;     // the plan list text sent by the host
+    std::int16_t intPlanNbrLo = 0; // first plan number sent by the host
+    std::int16_t intPlanNbrHi = 0; // last plan number sent by the host
 
     QByteArray mCommand1; // registry value Command1, read for the host's requests
     QByteArray mCommand2; // registry value Command2

@@ -59,9 +59,13 @@ MsgAnswer fromQt(int button) {
 
 } // namespace
 
-Ui &ui() { return gReplacement != nullptr ? *gReplacement : qtUi(); }
+Ui &ui() {
+    return gReplacement != nullptr ? *gReplacement : qtUi();
+}
 
-void setUi(Ui *replacement) { gReplacement = replacement; }
+void setUi(Ui *replacement) {
+    gReplacement = replacement;
+}
 
 MsgAnswer QtUi::msgBox(const QByteArray &text, MsgButtons buttons, MsgIcon icon,
                        const QByteArray &title) {
@@ -74,7 +78,9 @@ MsgAnswer QtUi::msgBox(const QByteArray &text, MsgButtons buttons, MsgIcon icon,
     return fromQt(box.exec());
 }
 
-void QtUi::beep() { QApplication::beep(); }
+void QtUi::beep() {
+    QApplication::beep();
+}
 
 void QtUi::setMousePointer(MousePointer pointer) {
     if (pointer == pointer_)
@@ -88,9 +94,13 @@ void QtUi::setMousePointer(MousePointer pointer) {
     }
 }
 
-void QtUi::doEvents() { QApplication::processEvents(); }
+void QtUi::doEvents() {
+    QApplication::processEvents();
+}
 
-void QtUi::showModal(QDialog &dialog) { dialog.exec(); }
+void QtUi::showModal(QDialog &dialog) {
+    dialog.exec();
+}
 
 void QtUi::endProgram() {
     ended_ = true;

@@ -35,9 +35,8 @@ class RegistryApi {
     virtual RegStatus RegQueryValueExA(RegHandle key, const QByteArray &valueName,
                                        std::uint32_t *type, char *data,
                                        std::uint32_t *dataLength) = 0;
-    virtual RegStatus RegSetValueExA(RegHandle key, const QByteArray &valueName,
-                                     std::uint32_t type, const char *data,
-                                     std::uint32_t dataLength) = 0;
+    virtual RegStatus RegSetValueExA(RegHandle key, const QByteArray &valueName, std::uint32_t type,
+                                     const char *data, std::uint32_t dataLength) = 0;
     virtual RegStatus RegCloseKey(RegHandle key) = 0;
 };
 

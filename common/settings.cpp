@@ -72,7 +72,9 @@ SettingsStore &settingsStore() {
     return gReplacement != nullptr ? *gReplacement : store;
 }
 
-void setSettingsStore(SettingsStore *replacement) { gReplacement = replacement; }
+void setSettingsStore(SettingsStore *replacement) {
+    gReplacement = replacement;
+}
 
 QByteArray GetSetting(const QByteArray &app, const QByteArray &section, const QByteArray &key) {
     return settingsStore().read(app, section, key);

@@ -27,7 +27,9 @@ const char *const kSchema = "CREATE TABLE IF NOT EXISTS reg_keys("
 
 // Names are byte strings; the store keeps them as UTF-8 text so that the
 // games client and the sqlite3 shell can query them as ordinary text.
-QByteArray toStored(const QByteArray &latin1) { return QString::fromLatin1(latin1).toUtf8(); }
+QByteArray toStored(const QByteArray &latin1) {
+    return QString::fromLatin1(latin1).toUtf8();
+}
 
 // Builds the full key paths from the root down: "HKEY_LOCAL_MACHINE",
 // "HKEY_LOCAL_MACHINE\SOFTWARE", ... Empty components are skipped.
@@ -161,8 +163,7 @@ RegStatus SqliteRegistry::openKey(RegHandle root, const QByteArray &subKey, bool
         return create ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
     const bool found = create ? createKeys(db, paths) : keyExists(db, paths.last());
     if (!found) {
-        const RegStatus status =
-            create ? statusOf(sqlite3_errcode(db)) : ERROR_FILE_NOT_FOUND;
+        const RegStatus status = create ? statusOf(sqlite3_errcode(db)) : ERROR_FILE_NOT_FOUND;
         sqlite3_close(db);
         return status;
     }
@@ -187,7 +188,8 @@ RegStatus SqliteRegistry::RegQueryValueExA(RegHandle key, const QByteArray &valu
     const auto it = keys_.find(key);
     if (it == keys_.end())
         return ERROR_INVALID_HANDLE;
-    Statement query(it->second.db, "SELECT type, data FROM reg_values WHERE key = ?1 AND name = ?2");
+    Statement query(it->second.db,
+                    "SELECT type, data FROM reg_values WHERE key = ?1 AND name = ?2");
     if (!query.ok())
         return statusOf(sqlite3_errcode(it->second.db));
     query.bindText(1, it->second.path);

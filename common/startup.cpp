@@ -31,7 +31,9 @@ QByteArray applyAppPathRule(QByteArray value) {
 
 } // namespace
 
-QByteArray ProgramFileFolder() { return QFile::encodeName(QCoreApplication::applicationDirPath()); }
+QByteArray ProgramFileFolder() {
+    return QFile::encodeName(QCoreApplication::applicationDirPath());
+}
 
 bool FindAppPath(QByteArray &appPath) {
     int attempts = 0;

@@ -4,5 +4,9 @@
 // to the pixel.
 inline constexpr int kTwipsPerPixel = 15;
 
-inline constexpr int Px(int twips) { return twips / kTwipsPerPixel; }
-inline constexpr int Twips(int pixels) { return pixels * kTwipsPerPixel; }
+inline constexpr int Px(int twips) {
+    return twips / kTwipsPerPixel;
+}
+inline constexpr int Twips(int pixels) {
+    return pixels * kTwipsPerPixel;
+}

@@ -16,13 +16,21 @@ ProgramFolder::~ProgramFolder() {
     qputenv("XDG_CONFIG_HOME", oldConfig_);
 }
 
-QString ProgramFolder::path() const { return dir_.path() + QStringLiteral("/program"); }
+QString ProgramFolder::path() const {
+    return dir_.path() + QStringLiteral("/program");
+}
 
-QByteArray ProgramFolder::appPath() const { return QFile::encodeName(path()) + '/'; }
+QByteArray ProgramFolder::appPath() const {
+    return QFile::encodeName(path()) + '/';
+}
 
-QString ProgramFolder::registryPath() const { return dir_.path() + QStringLiteral("/registry.db"); }
+QString ProgramFolder::registryPath() const {
+    return dir_.path() + QStringLiteral("/registry.db");
+}
 
-QString ProgramFolder::configHome() const { return dir_.path() + QStringLiteral("/config"); }
+QString ProgramFolder::configHome() const {
+    return dir_.path() + QStringLiteral("/config");
+}
 
 void ProgramFolder::writeFile(const QString &name, const QByteArray &bytes) const {
     QFile file(path() + QLatin1Char('/') + name);

@@ -14,10 +14,10 @@ class ProgramFolder {
     ProgramFolder(const ProgramFolder &) = delete;
     ProgramFolder &operator=(const ProgramFolder &) = delete;
 
-    QString path() const;          // the program folder, no trailing separator
-    QByteArray appPath() const;    // the same with its trailing separator
-    QString registryPath() const;  // the registry store file
-    QString configHome() const;    // $XDG_CONFIG_HOME
+    QString path() const;         // the program folder, no trailing separator
+    QByteArray appPath() const;   // the same with its trailing separator
+    QString registryPath() const; // the registry store file
+    QString configHome() const;   // $XDG_CONFIG_HOME
     QString root() const { return dir_.path(); }
 
     // Writes a file into the program folder (bytes as given).

@@ -4,9 +4,13 @@
 #include <QDialog>
 #include <QWidget>
 
-ScriptedUi::ScriptedUi() { setUi(this); }
+ScriptedUi::ScriptedUi() {
+    setUi(this);
+}
 
-ScriptedUi::~ScriptedUi() { setUi(nullptr); }
+ScriptedUi::~ScriptedUi() {
+    setUi(nullptr);
+}
 
 MsgAnswer ScriptedUi::msgBox(const QByteArray &text, MsgButtons buttons, MsgIcon icon,
                              const QByteArray &title) {
@@ -24,7 +28,9 @@ MsgAnswer ScriptedUi::msgBox(const QByteArray &text, MsgButtons buttons, MsgIcon
     }
 }
 
-void ScriptedUi::doEvents() { QApplication::processEvents(); }
+void ScriptedUi::doEvents() {
+    QApplication::processEvents();
+}
 
 void ScriptedUi::showModal(QDialog &dialog) {
     modalTitles.append(dialog.windowTitle().toLatin1());
