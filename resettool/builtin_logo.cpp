@@ -1,0 +1,5 @@
+#include "builtin_logo.h"
+
+QPixmap BuiltInLogo() {
+    return QPixmap(QStringLiteral(":/acctrestore/kestrune.png"));
+}

@@ -1,0 +1,134 @@
+#include "frmAccountRestore.h"
+
+#include "account_keys.h"
+#include "control_events.h"
+#include "entry_routines.h"
+#include "registry.h"
+#include "text.h"
+#include "ui.h"
+#include "window_placement.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+constexpr std::int16_t kEnterKey = 13;
+
+const QByteArray kTitle = QByteArrayLiteral("Kestrune Account Restore");
+const QByteArray kExitQuestion =
+    QByteArrayLiteral("Are you sure you want to exit the Kestrune Account Restore program?");
+const QByteArray kEnterUserName =
+    QByteArrayLiteral("Please enter the new value for the User Name.");
+const QByteArray kEnterPassword = QByteArrayLiteral("Please enter the new value for the Password.");
+const QByteArray kKeysReset = QByteArrayLiteral("The Kestrune registration keys have been reset.");
+const QByteArray kNotStored =
+    QByteArrayLiteral("The new values could not be stored in the registry. Please contact "
+                      "Kestrune support.");
+
+} // namespace
+
+frmAccountRestore::frmAccountRestore() {
+    CreateControls();
+    connect(cmdUpdate, &QPushButton::clicked, this, &frmAccountRestore::cmdUpdate_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmAccountRestore::cmdCancel_Click);
+    OnGotFocus(txtUserName, [this] { txtUserName_GotFocus(); });
+    OnGotFocus(txtPassword, [this] { txtPassword_GotFocus(); });
+    OnKeyPress(txtUserName, [this](std::int16_t &KeyAscii) { txtUserName_KeyPress(KeyAscii); });
+    OnKeyPress(txtPassword, [this](std::int16_t &KeyAscii) { txtPassword_KeyPress(KeyAscii); });
+    Form_Load();
+}
+
+void frmAccountRestore::Form_Load() {
+    CentreOnScreen(*this);
+    lblUserName->clear();
+    lblPassword->clear();
+    show();
+    // Draw the window before the registry is read.
+    ui().doEvents();
+    LoadCurrentValues();
+}
+
+void frmAccountRestore::Form_Activate() {
+    ui().setMousePointer(MousePointer::Default);
+}
+
+void frmAccountRestore::txtUserName_GotFocus() {
+    SelectAllText(txtUserName);
+}
+
+void frmAccountRestore::txtPassword_GotFocus() {
+    SelectAllText(txtPassword);
+}
+
+void frmAccountRestore::txtUserName_KeyPress(std::int16_t &KeyAscii) {
+    if (KeyAscii == kEnterKey) {
+        KeyAscii = 0;
+        SendKeysTab();
+    }
+}
+
+void frmAccountRestore::txtPassword_KeyPress(std::int16_t &KeyAscii) {
+    // Enter only moves to Update: the user presses it deliberately.
+    if (KeyAscii == kEnterKey) {
+        KeyAscii = 0;
+        cmdUpdate->setFocus();
+    }
+}
+
+void frmAccountRestore::cmdUpdate_Click() {
+    if (Trim(txtUserName->text().toLatin1()).isEmpty()) {
+        ui().msgBox(kEnterUserName, MsgButtons::Ok, MsgIcon::Exclamation, kTitle);
+        txtUserName->setFocus();
+        return;
+    }
+    if (Trim(txtPassword->text().toLatin1()).isEmpty()) {
+        ui().msgBox(kEnterPassword, MsgButtons::Ok, MsgIcon::Exclamation, kTitle);
+        txtPassword->setFocus();
+        return;
+    }
+    const bool stored = SaveNewValues();
+    // The labels show what the registry really holds now, stored or not.
+    LoadCurrentValues();
+    if (!stored) {
+        // The typed entries stay so that the user can try again or read them
+        // out to support.
+        ui().msgBox(kNotStored, MsgButtons::Ok, MsgIcon::Critical, kTitle);
+        return;
+    }
+    txtUserName->clear();
+    txtPassword->clear();
+    ui().msgBox(kKeysReset, MsgButtons::Ok, MsgIcon::Exclamation, kTitle);
+    ui().endProgram();
+}
+
+void frmAccountRestore::cmdCancel_Click() {
+    if (ui().msgBox(kExitQuestion, MsgButtons::YesNo, MsgIcon::Question, kTitle) == MsgAnswer::No)
+        return;
+    ui().endProgram();
+}
+
+void frmAccountRestore::LoadCurrentValues() {
+    lblUserName->setText(QString::fromLatin1(AccountKeyText(kCommand1Value)));
+    lblPassword->setText(QString::fromLatin1(AccountKeyText(kCommand2Value)));
+}
+
+bool frmAccountRestore::SaveNewValues() {
+    return StoreAccountKeys(txtUserName->text().toLatin1(), txtPassword->text().toLatin1());
+}
+
+bool frmAccountRestore::event(QEvent *event) {
+    if (event->type() == QEvent::WindowActivate)
+        Form_Activate();
+    return QWidget::event(event);
+}
+
+void frmAccountRestore::closeEvent(QCloseEvent *event) {
+    // The close box ends the tool without a question; when the tool is
+    // already ending, this is its last window going.
+    event->accept();
+    if (!ui().programEnded())
+        ui().endProgram();
+}
