@@ -1,0 +1,14 @@
+#include "restore_startup.h"
+#include "ui.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("acctrestore"));
+    QApplication::setDesktopFileName(QStringLiteral("acctrestore"));
+    const std::unique_ptr<frmAccountRestore> window = StartAccountRestore();
+    if (ui().programEnded())
+        return 0;
+    return QApplication::exec();
+}
