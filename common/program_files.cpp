@@ -28,10 +28,10 @@ void SetFallbackFolder(const QByteArray &folder) {
 }
 
 QByteArray FindProgramFile(const QByteArray &name) {
-    const QByteArray local = modKestenrol::gAppPath + name;
+    QByteArray local = modKestenrol::gAppPath + name;
     if (FileExists(local))
         return local;
-    const QByteArray fallback = FallbackFolder() + name;
+    QByteArray fallback = FallbackFolder() + name;
     if (FileExists(fallback))
         return fallback;
     return {};
