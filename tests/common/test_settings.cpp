@@ -24,7 +24,7 @@ void SettingsTest::missingReadsEmpty() {
 
 void SettingsTest::roundTripAndDeleteSection() {
     ProgramFolder machine;
-    const QByteArray latin1("Zo\xeb O'Brien = \"x\" ; [y] / \\ #z", 30);
+    const QByteArray latin1("  Zo\xeb O'Brien, = \"x\" ; [y] / \\ #z @Variant(x)  ", 47);
     QVERIFY(SaveSetting("KestruneRegistration", "Page1", "Name", latin1));
     QVERIFY(SaveSetting("KestruneRegistration", "Page1", "Empty", ""));
     QVERIFY(SaveSetting("KestruneRegistration", "Page2", "Nick", "kes"));
