@@ -5,6 +5,9 @@
 KESTRUNE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 # The build folder; set KESTRUNE_BUILD_DIR to build somewhere else.
 KESTRUNE_BUILD_DIR=${KESTRUNE_BUILD_DIR:-$KESTRUNE_ROOT/build}
+if [[ "$KESTRUNE_BUILD_DIR" != /* ]]; then
+    KESTRUNE_BUILD_DIR=$PWD/$KESTRUNE_BUILD_DIR
+fi
 KESTRUNE_BIN=$KESTRUNE_BUILD_DIR/bin
 
 # The sample program files shipped in data/.
