@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by the scripts in scripts/: where the tree and the build live, and
 # the demo environment that the demo and screenshot scripts run programs in.
 # Source it; it defines variables and functions only.

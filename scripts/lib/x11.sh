@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Running programs on a private X server (Xvfb) and driving them: wait for a
 # window by its exact title, photograph it, ask it to close. Source it after
 # common.sh. Every wait here is bounded.
@@ -90,6 +91,7 @@ close_window() {
     "$(close_window_tool)" "$1"
 }
 
+# shellcheck disable=SC2034 # EXIT_STATUS is read by the caller
 # wait_exit PID SECONDS: waits for a background child to end; when it has
 # not ended in time it is stopped. Sets EXIT_STATUS.
 wait_exit() {
