@@ -83,8 +83,8 @@ QLineEdit *entryBox(QWidget *parent, const char *name, const char *tooltip, int 
     return box;
 }
 
-// Enter on a focused button presses it, as it does on the service's other
-// windows.
+// Enter on a focused button presses it: Enter in the password box moves to
+// Update, and a second Enter presses it.
 QPushButton *button(QWidget *parent, const char *name, const char *caption, const char *tooltip,
                     const QRect &place) {
     auto *command = new QPushButton(QString::fromLatin1(caption), parent);
