@@ -49,17 +49,14 @@ class PacketCodecTest : public QObject {
     void initTestCase();
     void init();
     void requestMatchesTheHostAgreement();
-    void requestSplitsIntoMaskAndRejection();
     void dataSplitsIntoHalves();
     void everySingleByteChangeIsRefused();
     void wrongLengthsAreRefused();
     void kindAboveSignedRangeIsRefusedAndReported();
     void knownSealedPacketUnpacks();
     void randomPacketStringsSurviveTheLine();
-    void randomPacketsRoundTrip();
     void overlongPacketStringIsNotSent();
-    void overfullFrameIsRefused();
-    void incompleteFramesGiveNothing();
+    void incompleteOrOverfullFramesGiveNothing();
 
   private:
     ScriptedUi ui_;
@@ -81,8 +78,8 @@ void PacketCodecTest::requestMatchesTheHostAgreement() {
              QByteArray("14 00 01 00 01 02 03 04 05 00 03 00 08 00 00 00 00 00 c3 9e"));
 }
 
-void PacketCodecTest::requestSplitsIntoMaskAndRejection() {
-    const Split s = UnString(kRequest);
+void PacketCodecTest::dataSplitsIntoHalves() {
+    Split s = UnString(kRequest);
     QCOMPARE(s.ok, kTrue);
     QCOMPARE(s.length, 20);
     QCOMPARE(s.kind, 1);
@@ -90,18 +87,12 @@ void PacketCodecTest::requestSplitsIntoMaskAndRejection() {
     QCOMPARE(s.sequence, kSequence);
     QCOMPARE(s.data1, QByteArray("\x03\x00\x08\x00", 4));
     QCOMPARE(s.data2, QByteArray(4, '\0'));
-    QVERIFY(ui_.messages.isEmpty());
-}
-
-void PacketCodecTest::dataSplitsIntoHalves() {
-    Split s = UnString(PacketString(2, kTag, kSequence, "abcde"));
-    QCOMPARE(s.ok, kTrue);
-    QCOMPARE(s.data1, QByteArray("ab"));
-    QCOMPARE(s.data2, QByteArray("cde"));
+    s = UnString(PacketString(2, kTag, kSequence, "abcde"));
+    QCOMPARE(s.data1 + "|" + s.data2, QByteArray("ab|cde"));
     s = UnString(PacketString(3, kTag, kSequence, QByteArray()));
     QCOMPARE(s.ok, kTrue);
-    QCOMPARE(s.length, 12);
     QVERIFY(s.data1.isEmpty() && s.data2.isEmpty());
+    QVERIFY(ui_.messages.isEmpty());
 }
 
 void PacketCodecTest::everySingleByteChangeIsRefused() {
@@ -163,35 +154,26 @@ void PacketCodecTest::knownSealedPacketUnpacks() {
     QCOMPARE(UnString(PacketUnPack(wire)).ok, kTrue);
 }
 
+// Packet strings of random bytes, and packets around random data, through
+// the line and back.
 void PacketCodecTest::randomPacketStringsSurviveTheLine() {
     QRandomGenerator random(2036);
-    QList<qsizetype> sizes{12, 13, 255, 256, 257, 2035, 2036};
+    QList<qsizetype> sizes{12, 13, 256, 2035, 2036};
     for (int i = 0; i < 150; ++i)
         sizes.append(random.bounded(12, 2037));
     for (const qsizetype size : sizes) {
         const QByteArray packet = RandomBytes(random, size);
         const QByteArray wire = PacketPack(packet);
-        QCOMPARE(wire.front(), '\x01');
-        QCOMPARE(wire.back(), '\x7e');
         QCOMPARE(wire.count('\x01'), 1);
         QCOMPARE(wire.count('\x7e'), 1);
         QCOMPARE(PacketUnPack(wire), packet);
-    }
-    QVERIFY(ui_.messages.isEmpty());
-}
 
-void PacketCodecTest::randomPacketsRoundTrip() {
-    QRandomGenerator random(12);
-    for (const qsizetype size : {0, 1, 2, 300, 2023, 2024}) {
-        const QByteArray data = RandomBytes(random, size);
-        const QByteArray tag = RandomBytes(random, 4);
-        const Split s = UnString(PacketUnPack(PacketPack(PacketString(4, tag, kSequence, data))));
+        const QByteArray data = packet.mid(kPacketOverhead);
+        const Split s = UnString(PacketUnPack(PacketPack(PacketString(4, kTag, kSequence, data))));
         QCOMPARE(s.ok, kTrue);
-        QCOMPARE(s.kind, 4);
-        QCOMPARE(s.tag, tag);
-        QCOMPARE(s.sequence, kSequence);
         QCOMPARE(s.data1 + s.data2, data);
     }
+    QVERIFY(ui_.messages.isEmpty());
 }
 
 void PacketCodecTest::overlongPacketStringIsNotSent() {
@@ -204,18 +186,13 @@ void PacketCodecTest::overlongPacketStringIsNotSent() {
     QCOMPARE(PacketUnPack(PacketPack(longest)), longest);
 }
 
-void PacketCodecTest::overfullFrameIsRefused() {
+void PacketCodecTest::incompleteOrOverfullFramesGiveNothing() {
+    QCOMPARE(PacketUnPack(PacketPack(kRequest).chopped(1)), QByteArray());
+    QCOMPARE(PacketUnPack("\x01" + QByteArray(11, 'x') + "\x7e"), QByteArray());
     QCOMPARE(PacketUnPack("\x01" + QByteArray(2048, 'x') + "\x7e").size(), 2036);
     QCOMPARE(PacketUnPack("\x01" + QByteArray(2049, 'x') + "\x7e"), QByteArray());
     QCOMPARE(PacketUnPack(QByteArray(5000, 'x') + "\x01" + QByteArray(20, 'x') + "\x7e").size(), 8);
-}
-
-void PacketCodecTest::incompleteFramesGiveNothing() {
-    const QByteArray wire = PacketPack(kRequest);
-    QCOMPARE(PacketUnPack(wire.chopped(1)), QByteArray());
-    QCOMPARE(PacketUnPack(QByteArray("\x01\x02\x7e")), QByteArray());
-    QCOMPARE(PacketUnPack(QByteArray()), QByteArray());
-    QCOMPARE(UnString(PacketUnPack(wire.chopped(1))).ok, kFalse);
+    QVERIFY(ui_.messages.isEmpty());
 }
 
 QTEST_MAIN(PacketCodecTest)

@@ -34,7 +34,6 @@ class PktGuardLoadingTest : public QObject {
     void cleanup();
     void missingLibraryIsReportedOnce();
     void libraryLackingFunctionsIsReportedOnceAndNotUsed();
-    void libraryInTheFolderIsUsed();
 
   private:
     void expectCodecFails();
@@ -52,8 +51,11 @@ void PktGuardLoadingTest::init() {
     ui_.messages.clear();
 }
 
+// A failed load is not the end: loading the real library afterwards works.
 void PktGuardLoadingTest::cleanup() {
     QVERIFY(LoadPktGuard(QCoreApplication::applicationDirPath(), PktGuardSearch::FolderOnly));
+    QCOMPARE(UnString(PacketUnPack(PacketPack(PacketString(3, "tag!", "sq", QByteArray())))),
+             kTrue);
 }
 
 void PktGuardLoadingTest::expectCodecFails() {
@@ -85,15 +87,6 @@ void PktGuardLoadingTest::libraryLackingFunctionsIsReportedOnceAndNotUsed() {
         " lacks GetEncryptData, GetDecryptData."));
     QCOMPARE(ui_.messages[0].icon, MsgIcon::Critical);
     expectCodecFails();
-}
-
-void PktGuardLoadingTest::libraryInTheFolderIsUsed() {
-    const QTemporaryDir empty;
-    QVERIFY(!LoadPktGuard(empty.path(), PktGuardSearch::FolderOnly));
-    QVERIFY(LoadPktGuard(QCoreApplication::applicationDirPath(), PktGuardSearch::FolderOnly));
-    const QByteArray packet = PacketString(3, "tag!", "sq", QByteArray());
-    QCOMPARE(UnString(PacketUnPack(PacketPack(packet))), kTrue);
-    QCOMPARE(ui_.messages.size(), 1);
 }
 
 QTEST_MAIN(PktGuardLoadingTest)
