@@ -21,6 +21,10 @@ QByteArray appPathSetting() {
     return GetSetting("KestruneRegistration", "Properties", "AppPath");
 }
 
+void setAppPath(const QByteArray &value) {
+    QVERIFY(SaveSetting("KestruneRegistration", "Properties", "AppPath", value));
+}
+
 // Reads the real settings file but refuses every write, as a settings file
 // that cannot be written does.
 class UnwritableSettings final : public SettingsStore {
@@ -33,20 +37,17 @@ class UnwritableSettings final : public SettingsStore {
     QByteArray read(const QByteArray &app, const QByteArray &section,
                     const QByteArray &key) override {
         ++reads;
-        return real_.read(app, section, key);
+        return IniSettingsStore().read(app, section, key);
     }
-    bool write(const QByteArray &, const QByteArray &, const QByteArray &,
-               const QByteArray &) override {
-        ++writes;
+    bool write(const QByteArray & /*app*/, const QByteArray & /*section*/,
+               const QByteArray & /*key*/, const QByteArray & /*value*/) override {
         return false;
     }
-    bool deleteSection(const QByteArray &, const QByteArray &) override { return false; }
+    bool deleteSection(const QByteArray & /*app*/, const QByteArray & /*section*/) override {
+        return false;
+    }
 
     int reads = 0;
-    int writes = 0;
-
-  private:
-    IniSettingsStore real_;
 };
 
 void fireSplashTimer(QDialog &dialog) {
@@ -55,8 +56,8 @@ void fireSplashTimer(QDialog &dialog) {
     QTest::keyClick(&splash, Qt::Key_Escape);
     splash.close();
     QVERIFY(splash.isVisible());
-    QVERIFY(splash.Timer1->isActive());
     QCOMPARE(splash.Timer1->interval(), 2000);
+    QVERIFY(splash.Timer1->isActive());
     splash.Timer1_Timer();
 }
 
@@ -67,9 +68,9 @@ class StartupTest : public QObject {
 
   private Q_SLOTS:
     void init();
-    void firstRunWritesTheProgramFolder();
-    void storedFolderIsUsed();
-    void trailingSeparatorIsReplacedInTheSetting();
+    void cleanup() { machine_.reset(); }
+    void appPathSetting_data();
+    void appPathSetting();
     void blanksOnBothReadsEndTheProgram();
     void acceptingOpensTheWizard();
     void rejectingOrClosingEndsTheProgram();
@@ -82,41 +83,39 @@ class StartupTest : public QObject {
 void StartupTest::init() {
     machine_ = std::make_unique<ProgramFolder>();
     SetFallbackFolder(QFile::encodeName(machine_->root()) + "/no-fallback/");
+    machine_->writeFile(QStringLiteral("terms.txt"), "Terms\r\n");
     gAppPath.clear();
 }
 
-void StartupTest::firstRunWritesTheProgramFolder() {
+void StartupTest::appPathSetting_data() {
+    QTest::addColumn<bool>("stored");
+    QTest::addColumn<QByteArray>("suffix");
+    QTest::newRow("first run") << false << QByteArray();
+    QTest::newRow("stored folder") << true << QByteArray();
+    QTest::newRow("trailing separator") << true << QByteArray("/");
+}
+
+void StartupTest::appPathSetting() {
+    QFETCH(bool, stored);
+    QFETCH(QByteArray, suffix);
     ScriptedUi script;
+    const QByteArray folder = QFile::encodeName(machine_->path());
+    if (stored)
+        setAppPath(folder + suffix);
+    // A first run records the program's own folder; so does a stored value
+    // ending in a separator.
+    const QByteArray expected = stored && suffix.isEmpty() ? folder : ProgramFileFolder();
     QByteArray appPath;
     QVERIFY(FindAppPath(appPath));
-    QCOMPARE(appPathSetting(), ProgramFileFolder());
-    QCOMPARE(appPath, ProgramFileFolder() + '/');
+    QCOMPARE(::appPathSetting(), expected);
+    QCOMPARE(appPath, expected + '/');
     QVERIFY(script.messages.isEmpty());
     QCOMPARE(script.beeps, 0);
 }
 
-void StartupTest::storedFolderIsUsed() {
-    ScriptedUi script;
-    QVERIFY(SaveSetting("KestruneRegistration", "Properties", "AppPath",
-                        QFile::encodeName(machine_->path())));
-    QByteArray appPath;
-    QVERIFY(FindAppPath(appPath));
-    QCOMPARE(appPath, machine_->appPath());
-    QCOMPARE(appPathSetting(), QFile::encodeName(machine_->path()));
-}
-
-void StartupTest::trailingSeparatorIsReplacedInTheSetting() {
-    ScriptedUi script;
-    QVERIFY(SaveSetting("KestruneRegistration", "Properties", "AppPath", machine_->appPath()));
-    QByteArray appPath;
-    QVERIFY(FindAppPath(appPath));
-    QCOMPARE(appPathSetting(), ProgramFileFolder());
-    QVERIFY(script.messages.isEmpty());
-}
-
 void StartupTest::blanksOnBothReadsEndTheProgram() {
     ScriptedUi script;
-    QVERIFY(SaveSetting("KestruneRegistration", "Properties", "AppPath", "   "));
+    setAppPath("   ");
     UnwritableSettings settings;
     bool wizardOpened = false;
     Main([&] { wizardOpened = true; });
@@ -135,45 +134,36 @@ void StartupTest::blanksOnBothReadsEndTheProgram() {
 
 void StartupTest::acceptingOpensTheWizard() {
     ScriptedUi script;
-    QVERIFY(SaveSetting("KestruneRegistration", "Properties", "AppPath",
-                        QFile::encodeName(machine_->path())));
-    machine_->writeFile(QStringLiteral("terms.txt"), "Terms\r\n");
+    setAppPath(QFile::encodeName(machine_->path()));
     QFile::copy(QStringLiteral(KESTRUNE_SAMPLE_DIR "/blue.bmp"),
                 machine_->path() + QStringLiteral("/blue.bmp"));
     bool wizardOpened = false;
     script.modalActions.append(fireSplashTimer);
     script.modalActions.append([&](QDialog &dialog) {
+        // The terms window's activation undid the splash's hourglass.
         QCOMPARE(script.mousePointer(), MousePointer::Default);
         dynamic_cast<frmTerms &>(dialog).cmdAccept->click();
     });
     Main([&] { wizardOpened = true; });
     QVERIFY(wizardOpened);
     QVERIFY(!script.ended);
-    QCOMPARE(gPacketStart, '\x01');
-    QCOMPARE(gPacketEnd, '~');
-    QCOMPARE(gPacketEscape, '\x18');
+    const char marks[] = {gPacketStart, gPacketEnd, gPacketEscape};
+    QCOMPARE(QByteArray(marks, 3), QByteArray("\x01~\x18"));
     QCOMPARE(gAppPath, machine_->appPath());
-    QCOMPARE(gTermsAccepted, kTrue);
     QCOMPARE(script.modalTitles,
              (QList<QByteArray>{"Kestrune", "Kestrune - Terms and Conditions"}));
     QCOMPARE(frmColors::instance().imgBlue->size(), QSize(80, 80));
-    QVERIFY(!frmColors::instance().isVisible());
 }
 
 void StartupTest::rejectingOrClosingEndsTheProgram() {
-    machine_->writeFile(QStringLiteral("terms.txt"), "Terms\r\n");
-    QVERIFY(SaveSetting("KestruneRegistration", "Properties", "AppPath",
-                        QFile::encodeName(machine_->path())));
+    setAppPath(QFile::encodeName(machine_->path()));
     for (const bool useCloseBox : {false, true}) {
         ScriptedUi script;
         bool wizardOpened = false;
         script.modalActions.append(fireSplashTimer);
         script.modalActions.append([&](QDialog &dialog) {
             auto &terms = dynamic_cast<frmTerms &>(dialog);
-            if (useCloseBox)
-                terms.close();
-            else
-                terms.cmdReject->click();
+            useCloseBox ? static_cast<void>(terms.close()) : terms.cmdReject->click();
         });
         Main([&] { wizardOpened = true; });
         QVERIFY(script.ended);
@@ -188,16 +178,11 @@ void StartupTest::rejectingOrClosingEndsTheProgram() {
 void StartupTest::splashShowsTheLogoWhenPresent() {
     ScriptedUi script;
     gAppPath = machine_->appPath();
-    {
-        frmSplash splash;
-        QVERIFY(splash.imgKestrune->pixmap().isNull());
-        QCOMPARE(script.mousePointer(), MousePointer::Hourglass);
-        QCOMPARE(splash.size(), QSize(228, 297));
-    }
+    QVERIFY(frmSplash().imgKestrune->pixmap().isNull());
+    QCOMPARE(script.mousePointer(), MousePointer::Hourglass);
     QFile::copy(QStringLiteral(KESTRUNE_SAMPLE_DIR "/kestrune.bmp"),
                 machine_->path() + QStringLiteral("/kestrune.bmp"));
-    frmSplash splash;
-    QCOMPARE(splash.imgKestrune->pixmap().size(), QSize(183, 180));
+    QCOMPARE(frmSplash().imgKestrune->pixmap().size(), QSize(183, 180));
 }
 
 QTEST_MAIN(StartupTest)

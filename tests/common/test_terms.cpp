@@ -16,14 +16,15 @@ using modKestenrol::gTermsAccepted;
 
 namespace {
 
-bool offersAnswers(const frmTerms &terms) {
-    return !terms.cmdAccept->isHidden() && !terms.cmdReject->isHidden() &&
-           terms.cmdClose->isHidden();
-}
-
-bool offersCloseOnly(const frmTerms &terms) {
-    return terms.cmdAccept->isHidden() && terms.cmdReject->isHidden() &&
-           !terms.cmdClose->isHidden();
+// Which buttons the window offers: "AR" Accept and Reject, "C" Close only.
+QByteArray offered(const frmTerms &terms) {
+    QByteArray buttons;
+    for (auto [button, letter] : {std::pair{terms.cmdAccept, 'A'}, std::pair{terms.cmdReject, 'R'},
+                                  std::pair{terms.cmdClose, 'C'}}) {
+        if (!button->isHidden())
+            buttons += letter;
+    }
+    return buttons;
 }
 
 } // namespace
@@ -33,12 +34,11 @@ class TermsTest : public QObject {
 
   private Q_SLOTS:
     void init();
+    void cleanup() { machine_.reset(); }
     void linesAreFilteredAndJoined();
-    void windowShowsTheFile();
-    void allCommentsGiveAnEmptyBoxThatCanBeAccepted();
     void fallbackFolderIsUsedSilently();
-    void missingFileOffersCloseOnly();
-    void readErrorOffersCloseOnly();
+    void missingOrUnreadableFileOffersCloseOnly_data();
+    void missingOrUnreadableFileOffersCloseOnly();
     void buttonsSetTheAnswer();
 
   private:
@@ -56,37 +56,26 @@ void TermsTest::init() {
 void TermsTest::linesAreFilteredAndJoined() {
     QList<QByteArray> lines;
     FileError error;
-    machine_->writeFile(QStringLiteral("t.txt"),
+    machine_->writeFile(QStringLiteral("terms.txt"),
                         "* comment\r\nfirst\r\n\r\n**\r\n *kept\r\nunix\nold mac\rlast");
-    QVERIFY(ReadTextLines(gAppPath + "t.txt", lines, error));
-    QCOMPARE(lines, (QList<QByteArray>{"* comment", "first", "", "**", " *kept", "unix", "old mac",
-                                       "last"}));
+    QVERIFY(ReadTextLines(gAppPath + "terms.txt", lines, error));
     QCOMPARE(TermsText(lines), QByteArray("first\r\n\r\n *kept\r\nunix\r\nold mac\r\nlast"));
     // A final line break adds no empty line; a blank last line is kept.
     machine_->writeFile(QStringLiteral("t.txt"), "a\r\n\r\n");
     QVERIFY(ReadTextLines(gAppPath + "t.txt", lines, error));
     QCOMPARE(TermsText(lines), QByteArray("a\r\n"));
-}
 
-void TermsTest::windowShowsTheFile() {
     ScriptedUi script;
-    machine_->writeFile(QStringLiteral("terms.txt"), "* hidden\r\nTerms\r\n\r\n *shown\r\n");
     frmTerms terms;
-    QCOMPARE(terms.txtTerms->toPlainText(), QStringLiteral("Terms\n\n *shown"));
+    QCOMPARE(terms.txtTerms->toPlainText(), QStringLiteral("first\n\n *kept\nunix\nold mac\nlast"));
     QVERIFY(script.messages.isEmpty());
-    QVERIFY(offersAnswers(terms));
+    QCOMPARE(offered(terms), QByteArray("AR"));
     QCOMPARE(gTermsAccepted, kFalse);
-    QCOMPARE(script.mousePointer(), MousePointer::Default);
-    QCOMPARE(terms.windowTitle(), QStringLiteral("Kestrune - Terms and Conditions"));
-}
-
-void TermsTest::allCommentsGiveAnEmptyBoxThatCanBeAccepted() {
-    ScriptedUi script;
+    // Only comments: an empty box that can still be accepted.
     machine_->writeFile(QStringLiteral("terms.txt"), "*one\r\n**two\r\n");
-    frmTerms terms;
-    QCOMPARE(terms.txtTerms->toPlainText(), QString());
-    QVERIFY(offersAnswers(terms));
-    terms.cmdAccept->click();
+    frmTerms empty;
+    QCOMPARE(empty.txtTerms->toPlainText(), QString());
+    empty.cmdAccept->click();
     QCOMPARE(gTermsAccepted, kTrue);
 }
 
@@ -96,84 +85,79 @@ void TermsTest::fallbackFolderIsUsedSilently() {
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("From the data folder\r\n");
     file.close();
+    // A folder named terms.txt in the program folder is no terms file.
+    QDir(machine_->path()).mkdir(QStringLiteral("terms.txt"));
     frmTerms terms;
     QCOMPARE(terms.txtTerms->toPlainText(), QStringLiteral("From the data folder"));
     QVERIFY(script.messages.isEmpty());
-    // A folder named terms.txt in the program folder is no terms file.
-    QDir(machine_->path()).mkdir(QStringLiteral("terms.txt"));
-    frmTerms again;
-    QCOMPARE(again.txtTerms->toPlainText(), QStringLiteral("From the data folder"));
 }
 
-void TermsTest::missingFileOffersCloseOnly() {
-    ScriptedUi script;
-    frmTerms terms;
-    QCOMPARE(script.beeps, 1);
-    QCOMPARE(script.messages.size(), 1);
-    const ScriptedUi::Message &message = script.messages.first();
-    QCOMPARE(message.text,
-             QByteArray("The Terms and Conditions information cannot be found.\r\n"
-                        "Please ensure that the Kestrune Registration Start In directory includes "
-                        "a file called TERMS.TXT.\r\nIf not, please contact Kestrune support."));
-    QCOMPARE(message.icon, MsgIcon::Critical);
-    QCOMPARE(message.buttons, MsgButtons::Ok);
-    QCOMPARE(message.title, QByteArray("Kestrune Registration"));
-    QVERIFY(offersCloseOnly(terms));
-    QCOMPARE(gTermsAccepted, kFalse);
+void TermsTest::missingOrUnreadableFileOffersCloseOnly_data() {
+    QTest::addColumn<bool>("unreadable");
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<int>("beeps");
+    QTest::newRow("missing") << false
+                             << QByteArray("The Terms and Conditions information cannot be found."
+                                           "\r\nPlease ensure that the Kestrune Registration Start "
+                                           "In directory includes a file called TERMS.TXT.\r\nIf "
+                                           "not, please contact Kestrune support.")
+                             << 1;
+    QTest::newRow("read error")
+        << true
+        << QByteArray("The following unexpected error has occurred while preparing the Kestrune "
+                      "Terms and Conditions:\r\nError: 57\r\nMessage: Device I/O error\r\n"
+                      "Please contact Kestrune Support.")
+        << 0;
 }
 
-void TermsTest::readErrorOffersCloseOnly() {
-    ScriptedUi script;
+void TermsTest::missingOrUnreadableFileOffersCloseOnly() {
+    QFETCH(bool, unreadable);
+    QFETCH(QByteArray, message);
+    QFETCH(int, beeps);
     // Reading this process's memory file from its start fails with an I/O
     // error, even for root.
-    QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"),
-                        machine_->path() + QStringLiteral("/terms.txt")));
+    if (unreadable)
+        QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"),
+                            machine_->path() + QStringLiteral("/terms.txt")));
+    ScriptedUi script;
     frmTerms terms;
+    QCOMPARE(script.beeps, beeps);
     QCOMPARE(script.messages.size(), 1);
-    QCOMPARE(script.messages.first().text,
-             QByteArray("The following unexpected error has occurred while preparing the Kestrune "
-                        "Terms and Conditions:\r\nError: 57\r\nMessage: Device I/O error\r\n"
-                        "Please contact Kestrune Support."));
+    QCOMPARE(script.messages.first().text, message);
     QCOMPARE(script.messages.first().icon, MsgIcon::Critical);
-    QCOMPARE(script.beeps, 0);
+    QCOMPARE(script.messages.first().title, QByteArray("Kestrune Registration"));
     QCOMPARE(script.mousePointer(), MousePointer::Default);
-    QVERIFY(offersCloseOnly(terms));
+    QCOMPARE(offered(terms), QByteArray("C"));
     QCOMPARE(gTermsAccepted, kFalse);
 }
 
 void TermsTest::buttonsSetTheAnswer() {
     ScriptedUi script;
     machine_->writeFile(QStringLiteral("terms.txt"), "Terms\r\n");
-    {
-        frmTerms terms;
-        terms.show();
-        terms.cmdAccept->click();
-        QCOMPARE(gTermsAccepted, kTrue);
-        QVERIFY(!terms.isVisible());
-        // The hourglass stays until the next window is activated.
-        QCOMPARE(script.mousePointer(), MousePointer::Hourglass);
-        terms.Form_Activate();
-        QCOMPARE(script.mousePointer(), MousePointer::Default);
-    }
-    {
-        frmTerms terms;
-        terms.show();
-        terms.cmdReject->click();
-        QCOMPARE(gTermsAccepted, kFalse);
-        QVERIFY(!terms.isVisible());
-    }
-    {
-        // Shown again from the wizard: Close only, and the answer ends false.
-        frmTerms terms;
-        terms.cmdAccept->setVisible(false);
-        terms.cmdReject->setVisible(false);
-        terms.cmdClose->setVisible(true);
-        terms.show();
-        gTermsAccepted = kTrue;
-        terms.cmdClose->click();
-        QCOMPARE(gTermsAccepted, kFalse);
-        QVERIFY(!terms.isVisible());
-    }
+    frmTerms accept;
+    accept.show();
+    accept.cmdAccept->click();
+    QCOMPARE(gTermsAccepted, kTrue);
+    QVERIFY(!accept.isVisible());
+    // The hourglass stays until the next window is activated.
+    QCOMPARE(script.mousePointer(), MousePointer::Hourglass);
+    accept.Form_Activate();
+    QCOMPARE(script.mousePointer(), MousePointer::Default);
+
+    frmTerms reject;
+    reject.show();
+    reject.cmdReject->click();
+    QCOMPARE(gTermsAccepted, kFalse);
+    QVERIFY(!reject.isVisible());
+
+    // Shown again from the wizard with Close only: the answer ends false.
+    frmTerms reread;
+    reread.cmdClose->setVisible(true);
+    reread.show();
+    gTermsAccepted = kTrue;
+    reread.cmdClose->click();
+    QCOMPARE(gTermsAccepted, kFalse);
+    QVERIFY(!reread.isVisible());
 }
 
 QTEST_MAIN(TermsTest)
