@@ -2,10 +2,10 @@
 // line, as an opened packet string, and as the data of a packet that makes
 // the whole trip to the line and back.
 #include "field_records.h"
+#include "headless_ui.h"
 #include "line_breaks.h"
 #include "packet_codec.h"
 #include "program_state.h"
-#include "silent_ui.h"
 
 #include <QCoreApplication>
 #include <cstdint>
@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
     // The library is loaded from the program's folder, which needs the
     // application object.
     static const QCoreApplication app(*argc, *argv);
-    static SilentUi silent;
+    static HeadlessUi silent(false);
     setUi(&silent);
     modKestenrol::gPacketStart = 1;
     modKestenrol::gPacketEnd = 126;

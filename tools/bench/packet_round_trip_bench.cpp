@@ -2,32 +2,15 @@
 // (seal + frame), PacketUnPack (unframe + open) and PacketUnString (verify).
 // The line needs over a millisecond per byte at 9600 baud, so a few
 // microseconds per packet are plenty.
+#include "headless_ui.h"
 #include "packet_codec.h"
 #include "program_state.h"
 #include "ui.h"
 
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>
-#include <cstdio>
 
 namespace {
-
-// Shows any message on standard error instead of in a window.
-class ConsoleUi final : public Ui {
-  public:
-    MsgAnswer msgBox(const QByteArray &text, MsgButtons /*buttons*/, MsgIcon /*icon*/,
-                     const QByteArray &title) override {
-        std::fprintf(stderr, "%s: %s\n", title.constData(), text.constData());
-        return MsgAnswer::Ok;
-    }
-    void beep() override {}
-    void setMousePointer(MousePointer /*pointer*/) override {}
-    MousePointer mousePointer() const override { return MousePointer::Default; }
-    void doEvents() override {}
-    void showModal(QDialog & /*dialog*/) override {}
-    void endProgram() override {}
-    bool programEnded() const override { return false; }
-};
 
 void PacketRoundTrip(benchmark::State &state) {
     const QByteArray data(300 - kPacketOverhead, 'd');
@@ -53,7 +36,7 @@ BENCHMARK(PacketRoundTrip);
 
 int main(int argc, char **argv) {
     const QCoreApplication app(argc, argv);
-    ConsoleUi console;
+    HeadlessUi console(true);
     setUi(&console);
     modKestenrol::gPacketStart = 1;
     modKestenrol::gPacketEnd = 126;
