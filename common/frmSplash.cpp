@@ -1,5 +1,6 @@
 #include "frmSplash.h"
 
+#include "fonts.h"
 #include "pictures.h"
 #include "program_state.h"
 #include "twips.h"
@@ -25,13 +26,6 @@ QLabel *caption(QWidget *parent, const char *text, const QColor &colour, const Q
     return label;
 }
 
-QFont arial(qreal points, bool bold) {
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
 } // namespace
 
 frmSplash::frmSplash() : frmSplash(nullptr) {}
@@ -40,8 +34,8 @@ frmSplash::frmSplash(const QPixmap &builtInLogo) : frmSplash(&builtInLogo) {}
 
 frmSplash::frmSplash(const QPixmap *builtInLogo)
     : imgKestrune(new QLabel(this)),
-      lblKestrune(caption(this, "Kestrune", Qt::white, arial(36, true), {150, 2940, 3135, 915})),
-      lblGameNetwork(caption(this, "The games network", QColor(192, 192, 255), arial(14.25, false),
+      lblKestrune(caption(this, "Kestrune", Qt::white, Arial(36, true), {150, 2940, 3135, 915})),
+      lblGameNetwork(caption(this, "The games network", QColor(192, 192, 255), Arial(14.25, false),
                              {150, 3900, 3135, 375})),
       Timer1(new QTimer(this)), hasBuiltInLogo_(builtInLogo != nullptr) {
     if (hasBuiltInLogo_)

@@ -2,6 +2,7 @@
 // places. Positions and sizes are designed in twips.
 
 #include "builtin_logo.h"
+#include "fonts.h"
 #include "frmAccountRestore.h"
 #include "frmColors.h"
 #include "twips.h"
@@ -27,13 +28,6 @@ QRect twips(int left, int top, int width, int height) {
     return {Px(left), Px(top), Px(width), Px(height)};
 }
 
-QFont arial(qreal points, bool bold) {
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
 void setColour(QWidget *widget, QPalette::ColorRole role, const QColor &colour) {
     QPalette palette = widget->palette();
     palette.setColor(role, colour);
@@ -54,13 +48,13 @@ QLabel *label(QWidget *parent, const char *text, const QColor &colour, const QFo
 
 QLabel *paragraph(QWidget *parent, const char *text, const QRect &place) {
     QLabel *caption =
-        label(parent, text, lightBlue(), arial(8.25, false), place, Qt::AlignLeft | Qt::AlignTop);
+        label(parent, text, lightBlue(), Arial(8.25, false), place, Qt::AlignLeft | Qt::AlignTop);
     caption->setWordWrap(true);
     return caption;
 }
 
 QLabel *currentValue(QWidget *parent, const char *name, const char *tooltip, const QRect &place) {
-    QLabel *value = label(parent, "", lightBlue(), arial(8.25, true), place);
+    QLabel *value = label(parent, "", lightBlue(), Arial(8.25, true), place);
     value->setObjectName(QLatin1String(name));
     value->setToolTip(QString::fromLatin1(tooltip));
     value->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -78,7 +72,7 @@ QLineEdit *entryBox(QWidget *parent, const char *name, const char *tooltip, int 
     box->setMaxLength(maxLength);
     box->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[\\x{20}-\\x{7E}\\x{A0}-\\x{FF}]*")), box));
-    box->setFont(arial(9, false));
+    box->setFont(Arial(9, false));
     box->setGeometry(place);
     return box;
 }
@@ -109,9 +103,9 @@ void frmAccountRestore::CreateControls() {
     imgKestrune->setObjectName(QStringLiteral("imgKestrune"));
     imgKestrune->setPixmap(BuiltInLogo());
     imgKestrune->setGeometry(twips(180, 180, 2745, 2700));
-    Label1 = label(this, "Kestrune", Qt::white, arial(26.25, true), twips(0, 2940, 3105, 660),
+    Label1 = label(this, "Kestrune", Qt::white, Arial(26.25, true), twips(0, 2940, 3105, 660),
                    Qt::AlignCenter);
-    Label2 = label(this, "The games network", lightBlue(), arial(12, true),
+    Label2 = label(this, "The games network", lightBlue(), Arial(12, true),
                    twips(0, 3630, 3105, 330), Qt::AlignCenter);
 
     picPage = new QWidget(this);
@@ -120,8 +114,8 @@ void frmAccountRestore::CreateControls() {
     picPage->setAutoFillBackground(true);
     picPage->setGeometry(twips(3240, 180, 6180, 3840));
 
-    const QFont captionFont = arial(8.25, false);
-    const QFont headingFont = arial(9, true);
+    const QFont captionFont = Arial(8.25, false);
+    const QFont headingFont = Arial(9, true);
     lblPage0[0] = paragraph(picPage,
                             "The fields below show the current registry settings for your "
                             "Kestrune Account.",
