@@ -15,8 +15,6 @@ ScriptedUi::~ScriptedUi() {
 MsgAnswer ScriptedUi::msgBox(const QByteArray &text, MsgButtons buttons, MsgIcon icon,
                              const QByteArray &title) {
     messages.append({text, buttons, icon, title});
-    if (onMessage)
-        onMessage(messages.last());
     if (!answers.isEmpty())
         return answers.takeFirst();
     switch (buttons) {

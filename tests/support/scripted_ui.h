@@ -42,9 +42,6 @@ class ScriptedUi final : public Ui {
     // Called with each modal dialog, in order; without one the dialog is
     // closed straight away. A handler may itself raise message boxes.
     QList<std::function<void(QDialog &)>> modalActions;
-    // Called from within msgBox, after recording, e.g. to check window state
-    // while the message is up.
-    std::function<void(const Message &)> onMessage;
 
     QList<Message> messages;
     QList<QByteArray> modalTitles;
