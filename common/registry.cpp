@@ -4,6 +4,8 @@
 
 #include <array>
 
+using namespace winreg;
+
 namespace {
 constexpr std::uint32_t kReadBufferSize = 1024;
 }

@@ -15,12 +15,12 @@ inline constexpr char kCommand2Value[] = "Command2";
 // Reads one value. A string value yields its text, a 32-bit number its
 // decimal text; any other type leaves valueText as passed. Failures give
 // false and an empty text; nothing is ever shown to the user.
-Flag RegReadValue(RegHandle root, const QByteArray &subKey, const QByteArray &valueName,
+Flag RegReadValue(winreg::RegHandle root, const QByteArray &subKey, const QByteArray &valueName,
                   QByteArray &valueText);
 
 // Writes one string value, creating the key when it is missing. An empty
 // text is stored as a single space.
-Flag RegWriteString(RegHandle root, const QByteArray &subKey, const QByteArray &valueName,
+Flag RegWriteString(winreg::RegHandle root, const QByteArray &subKey, const QByteArray &valueName,
                     QByteArray valueText);
 
 // The number to dial, as stored; false and empty when missing or blank.

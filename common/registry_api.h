@@ -5,7 +5,11 @@
 
 // The five registry calls the program needs, with the machine registry's
 // meanings: status 0 is success, handles are opaque numbers and every
-// handle a successful open or create hands out must be closed.
+// handle a successful open or create hands out must be closed. The names
+// live in their own namespace so that a Windows build can include the
+// system's headers beside them.
+namespace winreg {
+
 using RegHandle = std::uintptr_t;
 using RegStatus = long;
 
@@ -40,5 +44,10 @@ class RegistryApi {
     virtual RegStatus RegCloseKey(RegHandle key) = 0;
 };
 
-// The platform's registry.
-RegistryApi &registryApi();
+} // namespace winreg
+
+// The registry in force: the machine-wide store unless a test installed its
+// own.
+winreg::RegistryApi &registryApi();
+// Installs a replacement (nullptr restores the machine-wide store). Not owned.
+void setRegistryApi(winreg::RegistryApi *replacement);

@@ -12,6 +12,8 @@
 #define KESTRUNE_REGISTRY_PATH "/var/lib/kestrune/registry.db"
 #endif
 
+using namespace winreg;
+
 namespace {
 
 constexpr int kBusyTimeoutMs = 10000;
@@ -239,7 +241,15 @@ RegStatus SqliteRegistry::RegCloseKey(RegHandle key) {
     return ERROR_SUCCESS;
 }
 
+namespace {
+RegistryApi *gReplacement = nullptr;
+} // namespace
+
 RegistryApi &registryApi() {
     static SqliteRegistry registry;
-    return registry;
+    return gReplacement != nullptr ? *gReplacement : registry;
+}
+
+void setRegistryApi(RegistryApi *replacement) {
+    gReplacement = replacement;
 }

@@ -17,7 +17,10 @@ struct sqlite3;
 //   reg_keys(path)                     full key path, e.g.
 //                                      HKEY_LOCAL_MACHINE\SOFTWARE\...
 //   reg_values(key, name, type, data)  data is the value's raw bytes
-class SqliteRegistry final : public RegistryApi {
+class SqliteRegistry final : public winreg::RegistryApi {
+    using RegHandle = winreg::RegHandle;
+    using RegStatus = winreg::RegStatus;
+
   public:
     // Database path: $KESTRUNE_REGISTRY, else the machine-wide default.
     static QString storePath();

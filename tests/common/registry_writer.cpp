@@ -17,8 +17,8 @@ namespace {
 
 int loop(const QByteArray &name, int count) {
     for (int n = 1; n <= count; ++n) {
-        const bool ok =
-            RegWriteString(HKEY_LOCAL_MACHINE, kServiceKey, name, QByteArray::number(n)) != kFalse;
+        const bool ok = RegWriteString(winreg::HKEY_LOCAL_MACHINE, kServiceKey, name,
+                                       QByteArray::number(n)) != kFalse;
         std::printf(ok ? "%d\n" : "fail %d\n", n);
         std::fflush(stdout);
     }

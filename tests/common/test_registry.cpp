@@ -13,24 +13,25 @@ namespace {
 
 // Stores a value with any type and raw bytes, as other software may.
 void storeRaw(const QByteArray &name, std::uint32_t type, const QByteArray &bytes) {
-    RegHandle key = 0;
-    QCOMPARE(registryApi().RegCreateKeyExA(HKEY_LOCAL_MACHINE, kServiceKey, KEY_RIGHTS, &key),
-             ERROR_SUCCESS);
+    winreg::RegHandle key = 0;
+    QCOMPARE(registryApi().RegCreateKeyExA(winreg::HKEY_LOCAL_MACHINE, kServiceKey,
+                                           winreg::KEY_RIGHTS, &key),
+             winreg::ERROR_SUCCESS);
     QCOMPARE(registryApi().RegSetValueExA(key, name, type, bytes.constData(), bytes.size()),
-             ERROR_SUCCESS);
+             winreg::ERROR_SUCCESS);
     registryApi().RegCloseKey(key);
 }
 
 // The value read and the flag, as "flag:text".
 QByteArray read(const QByteArray &name, const QByteArray &subKey = kServiceKey) {
     QByteArray value = "untouched";
-    const Flag ok = RegReadValue(HKEY_LOCAL_MACHINE, subKey, name, value);
+    const Flag ok = RegReadValue(winreg::HKEY_LOCAL_MACHINE, subKey, name, value);
     return QByteArray::number(ok) + ':' + value;
 }
 
 bool write(const QByteArray &name, const QByteArray &value,
            const QByteArray &subKey = kServiceKey) {
-    return RegWriteString(HKEY_LOCAL_MACHINE, subKey, name, value) == kTrue;
+    return RegWriteString(winreg::HKEY_LOCAL_MACHINE, subKey, name, value) == kTrue;
 }
 
 QByteArray integrity(const QString &path) {
@@ -87,21 +88,22 @@ void RegistryTest::textsKeysAndLetterCase() {
     QCOMPARE(number, QByteArray(" 0298765432 "));
     // Creating the key created its parents.
     QCOMPARE(read("x", "Software\\Corvane Telecom PLC"), QByteArray("0:"));
-    RegHandle parent = 0;
-    QCOMPARE(registryApi().RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Corvane Telecom PLC",
-                                         KEY_RIGHTS, &parent),
-             ERROR_SUCCESS);
+    winreg::RegHandle parent = 0;
+    QCOMPARE(registryApi().RegOpenKeyExA(winreg::HKEY_LOCAL_MACHINE,
+                                         "SOFTWARE\\Corvane Telecom PLC", winreg::KEY_RIGHTS,
+                                         &parent),
+             winreg::ERROR_SUCCESS);
     registryApi().RegCloseKey(parent);
 }
 
 void RegistryTest::storedBytesAndTypes() {
-    storeRaw("WithZero", REG_SZ, QByteArray("abc\0", 4));
-    storeRaw("TwoZeros", REG_SZ, QByteArray("ab\0\0", 4));
-    storeRaw("Empty", REG_SZ, "");
-    storeRaw("Fits", REG_SZ, QByteArray(1024, 'x'));
-    storeRaw("TooLong", REG_SZ, QByteArray(1025, 'x'));
-    storeRaw("Number", REG_DWORD, QByteArray("\x10\x27\x00\x00", 4));
-    storeRaw("Big", REG_DWORD, QByteArray("\xff\xff\xff\xff", 4));
+    storeRaw("WithZero", winreg::REG_SZ, QByteArray("abc\0", 4));
+    storeRaw("TwoZeros", winreg::REG_SZ, QByteArray("ab\0\0", 4));
+    storeRaw("Empty", winreg::REG_SZ, "");
+    storeRaw("Fits", winreg::REG_SZ, QByteArray(1024, 'x'));
+    storeRaw("TooLong", winreg::REG_SZ, QByteArray(1025, 'x'));
+    storeRaw("Number", winreg::REG_DWORD, QByteArray("\x10\x27\x00\x00", 4));
+    storeRaw("Big", winreg::REG_DWORD, QByteArray("\xff\xff\xff\xff", 4));
     storeRaw("Binary", 3, "raw");
     QCOMPARE(read("WithZero"), QByteArray("-1:abc"));
     QCOMPARE(read("TwoZeros"), QByteArray("-1:ab\0", 6));

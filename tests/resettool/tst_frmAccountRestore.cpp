@@ -27,8 +27,10 @@ std::unique_ptr<frmAccountRestore> start() {
 
 // Writes Command1 and Command2 through the registry layer.
 void store(const QByteArray &userName, const QByteArray &password) {
-    QVERIFY(RegWriteString(HKEY_LOCAL_MACHINE, kServiceKey, kCommand1Value, userName) == kTrue);
-    QVERIFY(RegWriteString(HKEY_LOCAL_MACHINE, kServiceKey, kCommand2Value, password) == kTrue);
+    QVERIFY(RegWriteString(winreg::HKEY_LOCAL_MACHINE, kServiceKey, kCommand1Value, userName) ==
+            kTrue);
+    QVERIFY(RegWriteString(winreg::HKEY_LOCAL_MACHINE, kServiceKey, kCommand2Value, password) ==
+            kTrue);
 }
 
 // Command1 and Command2 as the store holds them, in the form the labels show them.
@@ -36,7 +38,8 @@ QStringList stored() {
     QStringList values;
     for (const char *name : {kCommand1Value, kCommand2Value}) {
         QByteArray value;
-        const bool read = RegReadValue(HKEY_LOCAL_MACHINE, kServiceKey, name, value) != kFalse;
+        const bool read =
+            RegReadValue(winreg::HKEY_LOCAL_MACHINE, kServiceKey, name, value) != kFalse;
         values << (read ? QString::fromLatin1(value) : kNone);
     }
     return values;
