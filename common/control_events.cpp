@@ -1,15 +1,19 @@
 #include "control_events.h"
 
+#include "code_page.h"
+#include "entry_routines.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QWidget>
+#include <optional>
 
 namespace {
 
-class FocusFilter final : public QObject {
+class EventHook final : public QObject {
   public:
-    FocusFilter(QWidget *control, QEvent::Type type, std::function<void()> handler)
+    EventHook(QWidget *control, QEvent::Type type, std::function<void()> handler)
         : QObject(control), type_(type), handler_(std::move(handler)) {
         control->installEventFilter(this);
     }
@@ -26,25 +30,33 @@ class FocusFilter final : public QObject {
     std::function<void()> handler_;
 };
 
-std::int16_t keyAsciiOf(const QKeyEvent &key) {
+constexpr std::int16_t kEscape = 27;
+
+// The key's character code; nothing for a key without a character, -1 for
+// a character the code page cannot hold.
+std::optional<std::int16_t> keyAsciiOf(const QKeyEvent &key) {
     switch (key.key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        return 13;
+        return key.modifiers().testFlag(Qt::ControlModifier) ? kKeyLineFeed : kKeyEnter;
     case Qt::Key_Backspace:
-        return 8;
+        return kKeyBackspace;
     case Qt::Key_Escape:
-        return 27;
+        return kEscape;
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
-        return 0;
+        return std::nullopt;
     default:
         break;
     }
     const QString text = key.text();
-    if (text.size() != 1 || text[0].unicode() > 255 || text[0].unicode() < 32)
-        return 0;
-    return static_cast<std::int16_t>(text[0].unicode());
+    if (text.isEmpty() || text[0].unicode() < ' ')
+        return std::nullopt;
+    const std::optional<unsigned char> byte =
+        text.size() == 1 ? CodePageByte(text[0]) : std::nullopt;
+    if (!byte)
+        return -1;
+    return static_cast<std::int16_t>(*byte);
 }
 
 class KeyFilter final : public QObject {
@@ -59,16 +71,18 @@ class KeyFilter final : public QObject {
         if (event->type() != QEvent::KeyPress || replaying_)
             return false;
         auto *key = static_cast<QKeyEvent *>(event);
-        const std::int16_t original = keyAsciiOf(*key);
-        if (original == 0)
+        const std::optional<std::int16_t> original = keyAsciiOf(*key);
+        if (!original)
             return false;
-        std::int16_t KeyAscii = original;
+        if (*original < 0)
+            return true;
+        std::int16_t KeyAscii = *original;
         handler_(KeyAscii);
-        if (KeyAscii == original)
+        if (KeyAscii == *original)
             return false;
         if (KeyAscii > 0 && KeyAscii < 256) {
-            const QChar typed(static_cast<char16_t>(KeyAscii));
-            QKeyEvent replacement(QEvent::KeyPress, 0, key->modifiers(), QString(typed));
+            const QString typed = FromCodePage(QByteArray(1, static_cast<char>(KeyAscii)));
+            QKeyEvent replacement(QEvent::KeyPress, 0, key->modifiers(), typed);
             replaying_ = true;
             QApplication::sendEvent(control_, &replacement);
             replaying_ = false;
@@ -82,14 +96,26 @@ class KeyFilter final : public QObject {
     bool replaying_ = false;
 };
 
+void sendToFocused(int key, Qt::KeyboardModifiers modifiers, const QString &text) {
+    QWidget *focused = QApplication::focusWidget();
+    if (focused == nullptr)
+        return;
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+    QApplication::sendEvent(focused, &press);
+}
+
 } // namespace
 
+void OnActivate(QWidget *window, std::function<void()> handler) {
+    new EventHook(window, QEvent::WindowActivate, std::move(handler));
+}
+
 void OnGotFocus(QWidget *control, std::function<void()> handler) {
-    new FocusFilter(control, QEvent::FocusIn, std::move(handler));
+    new EventHook(control, QEvent::FocusIn, std::move(handler));
 }
 
 void OnLostFocus(QWidget *control, std::function<void()> handler) {
-    new FocusFilter(control, QEvent::FocusOut, std::move(handler));
+    new EventHook(control, QEvent::FocusOut, std::move(handler));
 }
 
 void OnKeyPress(QWidget *control, std::function<void(std::int16_t &KeyAscii)> handler) {
@@ -97,9 +123,9 @@ void OnKeyPress(QWidget *control, std::function<void(std::int16_t &KeyAscii)> ha
 }
 
 void SendKeysTab() {
-    QWidget *focused = QApplication::focusWidget();
-    if (focused == nullptr)
-        return;
-    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
-    QApplication::sendEvent(focused, &tab);
+    sendToFocused(Qt::Key_Tab, Qt::NoModifier, {});
+}
+
+void SendKeysCtrlEnter() {
+    sendToFocused(Qt::Key_Return, Qt::ControlModifier, QStringLiteral("\r"));
 }

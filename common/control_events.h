@@ -6,16 +6,22 @@
 
 class QWidget;
 
-// Routes a control's focus and character-key events to its window's
-// handlers (txtName_GotFocus, txtName_KeyPress, ...).
+// Routes a window's activation and a control's focus and character-key
+// events to the window's handlers (Form_Activate, txtName_GotFocus,
+// txtName_KeyPress, ...).
 
+void OnActivate(QWidget *window, std::function<void()> handler);
 void OnGotFocus(QWidget *control, std::function<void()> handler);
 void OnLostFocus(QWidget *control, std::function<void()> handler);
 
-// The handler sees the key's character code (Enter is 13, Backspace 8) and
-// may change it: 0 drops the key, another code types that character instead.
-// Keys without a character (arrows, function keys, Tab) are not passed.
+// The handler sees the key's character code in the code page (Enter is 13,
+// Ctrl+Enter 10, Backspace 8) and may change it: 0 drops the key, another
+// code types that character instead. Keys without a character (arrows,
+// function keys, Tab) are not passed; a character the code page cannot hold
+// is dropped before the handler sees it.
 void OnKeyPress(QWidget *control, std::function<void(std::int16_t &KeyAscii)> handler);
 
 // Sends a Tab keystroke to the focused control, moving the focus on.
 void SendKeysTab();
+// Sends Ctrl+Enter to the focused control: a line break in a multi-line box.
+void SendKeysCtrlEnter();

@@ -1,8 +1,21 @@
 #include "frmColors.h"
 
+#include <QCoreApplication>
 #include <QIcon>
 #include <QLabel>
-#include <QPointer>
+
+namespace {
+
+frmColors *gColors = nullptr;
+
+// Runs while the application object still exists, so the window goes
+// before the window system does.
+void destroyColors() {
+    delete gColors;
+    gColors = nullptr;
+}
+
+} // namespace
 
 frmColors::frmColors() : imgBlue(new QLabel(this)) {
     setWindowTitle(QStringLiteral("frmColors"));
@@ -15,11 +28,11 @@ frmColors::frmColors() : imgBlue(new QLabel(this)) {
 }
 
 frmColors &frmColors::instance() {
-    // Owned by nobody: the application tears it down with the other windows.
-    static QPointer<frmColors> colors;
-    if (colors.isNull())
-        colors = new frmColors;
-    return *colors;
+    if (gColors == nullptr) {
+        gColors = new frmColors;
+        qAddPostRoutine(destroyColors);
+    }
+    return *gColors;
 }
 
 void frmColors::setTilePicture(const QPixmap &picture) {

@@ -6,7 +6,7 @@ class QLabel;
 
 // Never shown: holds the pictures the windows share, the program icon (as
 // its window icon) and imgBlue, the background tile. Created on first use,
-// it lives to the end of the program.
+// it lives to the end of the program and is destroyed with the application.
 class frmColors final : public QWidget {
     Q_OBJECT
   public:

@@ -1,5 +1,6 @@
 #include "frmSplash.h"
 
+#include "controls.h"
 #include "fonts.h"
 #include "pictures.h"
 #include "program_state.h"
@@ -12,43 +13,21 @@
 #include <QPainter>
 #include <QTimer>
 
-namespace {
-
-QLabel *caption(QWidget *parent, const char *text, const QColor &colour, const QFont &font,
-                QRect twips) {
-    auto *label = new QLabel(QString::fromLatin1(text), parent);
-    label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
-    label->setGeometry(Px(twips.x()), Px(twips.y()), Px(twips.width()), Px(twips.height()));
-    return label;
-}
-
-} // namespace
-
-frmSplash::frmSplash() : frmSplash(nullptr) {}
-
-frmSplash::frmSplash(const QPixmap &builtInLogo) : frmSplash(&builtInLogo) {}
-
-frmSplash::frmSplash(const QPixmap *builtInLogo)
+frmSplash::frmSplash(const QPixmap &builtInLogo)
     : imgKestrune(new QLabel(this)),
-      lblKestrune(caption(this, "Kestrune", Qt::white, Arial(36, true), {150, 2940, 3135, 915})),
-      lblGameNetwork(caption(this, "The games network", QColor(192, 192, 255), Arial(14.25, false),
-                             {150, 3900, 3135, 375})),
-      Timer1(new QTimer(this)), hasBuiltInLogo_(builtInLogo != nullptr) {
-    if (hasBuiltInLogo_)
-        builtInLogo_ = *builtInLogo;
+      lblKestrune(CaptionLabel(this, "Kestrune", TwipsRect(150, 2940, 3135, 915), Arial(36, true),
+                               Qt::white, Qt::AlignHCenter | Qt::AlignTop)),
+      lblGameNetwork(CaptionLabel(this, "The games network", TwipsRect(150, 3900, 3135, 375),
+                                  Arial(14.25, false), kLightBlue,
+                                  Qt::AlignHCenter | Qt::AlignTop)),
+      Timer1(new QTimer(this)), builtInLogo_(builtInLogo) {
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setWindowTitle(QStringLiteral("Kestrune"));
     setFixedSize(Px(3420), Px(4455));
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, Qt::black);
-    setPalette(palette);
+    SetColour(this, QPalette::Window, Qt::black);
     setAutoFillBackground(true);
-    imgKestrune->setObjectName(QLatin1String(hasBuiltInLogo_ ? "Image1" : "imgKestrune"));
-    imgKestrune->setGeometry(Px(300), Px(180), Px(2745), Px(2700));
+    imgKestrune->setObjectName(QLatin1String(builtInLogo_.isNull() ? "imgKestrune" : "Image1"));
+    imgKestrune->setGeometry(TwipsRect(300, 180, 2745, 2700));
     Timer1->setInterval(2000);
     connect(Timer1, &QTimer::timeout, this, &frmSplash::Timer1_Timer);
     Form_Load();
@@ -57,7 +36,7 @@ frmSplash::frmSplash(const QPixmap *builtInLogo)
 void frmSplash::Form_Load() {
     ui().setMousePointer(MousePointer::Hourglass);
     CentreOnScreen(*this);
-    if (hasBuiltInLogo_) {
+    if (!builtInLogo_.isNull()) {
         imgKestrune->setPixmap(builtInLogo_);
     } else {
         const QByteArray logo = modKestenrol::gAppPath + "kestrune.bmp";

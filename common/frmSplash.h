@@ -11,10 +11,9 @@ class QTimer;
 class frmSplash final : public QDialog {
     Q_OBJECT
   public:
-    // Loads the logo from kestrune.bmp in the program folder when present.
-    frmSplash();
-    // Shows a logo built into the program; no file is looked for.
-    explicit frmSplash(const QPixmap &builtInLogo);
+    // Shows the logo built into the program when one is given; without one
+    // it loads kestrune.bmp from the program folder when present.
+    explicit frmSplash(const QPixmap &builtInLogo = QPixmap());
 
     QLabel *imgKestrune;
     QLabel *lblKestrune;
@@ -30,9 +29,6 @@ class frmSplash final : public QDialog {
     void reject() override;
 
   private:
-    explicit frmSplash(const QPixmap *builtInLogo);
-
     QPixmap builtInLogo_;
-    bool hasBuiltInLogo_;
     bool timerFired_ = false;
 };

@@ -1,44 +1,45 @@
 #include "frmTerms.h"
 
+#include "code_page.h"
+#include "control_events.h"
+#include "controls.h"
 #include "frmColors.h"
 #include "program_files.h"
 #include "program_state.h"
 #include "terms_text.h"
+#include "titles.h"
 #include "twips.h"
 #include "ui.h"
 #include "window_placement.h"
 
-#include <QEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
 namespace {
 
-const char *const kTitle = "Kestrune Registration";
-
-QPushButton *button(QWidget *parent, const char *caption, const char *tip, int left) {
-    auto *created = new QPushButton(QString::fromLatin1(caption), parent);
-    created->setToolTip(QString::fromLatin1(tip));
-    created->setAutoDefault(false);
-    created->setGeometry(Px(left), Px(6240), Px(1815), Px(435));
-    return created;
+QPushButton *button(QWidget *parent, const char *name, const char *caption, const char *tip,
+                    int left) {
+    return CommandButton(parent, name, caption, tip, TwipsRect(left, 6240, 1815, 435));
 }
 
 } // namespace
 
 frmTerms::frmTerms()
-    : cmdAccept(button(this, "I &Accept", "Accept the Kestrune Terms and Conditions", 2460)),
+    : cmdAccept(
+          button(this, "cmdAccept", "I &Accept", "Accept the Kestrune Terms and Conditions", 2460)),
       txtTerms(new QPlainTextEdit(this)),
-      cmdReject(button(this, "I Do &Not Accept", "Reject the Kestrune Terms and Conditions", 4620)),
-      cmdClose(button(this, "&Close", "Close the Kestrune Terms and Conditions", 7440)) {
+      cmdReject(button(this, "cmdReject", "I Do &Not Accept",
+                       "Reject the Kestrune Terms and Conditions", 4620)),
+      cmdClose(
+          button(this, "cmdClose", "&Close", "Close the Kestrune Terms and Conditions", 7440)) {
     setWindowTitle(QStringLiteral("Kestrune - Terms and Conditions"));
     setFixedSize(Px(9480), Px(6900));
-    txtTerms->setGeometry(Px(120), Px(120), Px(9240), Px(5940));
+    txtTerms->setObjectName(QStringLiteral("txtTerms"));
+    txtTerms->setGeometry(TwipsRect(120, 120, 9240, 5940));
     txtTerms->setReadOnly(true);
+    txtTerms->setTabChangesFocus(true);
     txtTerms->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QPalette palette = txtTerms->palette();
-    palette.setColor(QPalette::Base, QColor(224, 224, 224));
-    txtTerms->setPalette(palette);
+    SetColour(txtTerms, QPalette::Base, QColor(224, 224, 224));
     setTabOrder(cmdAccept, txtTerms);
     setTabOrder(txtTerms, cmdReject);
     setTabOrder(cmdReject, cmdClose);
@@ -47,6 +48,7 @@ frmTerms::frmTerms()
     connect(cmdAccept, &QPushButton::clicked, this, &frmTerms::cmdAccept_Click);
     connect(cmdReject, &QPushButton::clicked, this, &frmTerms::cmdReject_Click);
     connect(cmdClose, &QPushButton::clicked, this, &frmTerms::cmdClose_Click);
+    OnActivate(this, [this] { Form_Activate(); });
     Form_Load();
 }
 
@@ -64,7 +66,7 @@ void frmTerms::Form_Load() {
                     "Please ensure that the Kestrune Registration Start In directory includes a "
                     "file called TERMS.TXT.\r\n"
                     "If not, please contact Kestrune support.",
-                    MsgButtons::Ok, MsgIcon::Critical, kTitle);
+                    MsgButtons::Ok, MsgIcon::Critical, kRegistrationTitle);
         offerCloseOnly();
         return;
     }
@@ -77,14 +79,14 @@ void frmTerms::Form_Load() {
                     "Terms and Conditions:\r\nError: " +
                         QByteArray::number(error.number) + "\r\nMessage: " + error.description +
                         "\r\nPlease contact Kestrune Support.",
-                    MsgButtons::Ok, MsgIcon::Critical, kTitle);
+                    MsgButtons::Ok, MsgIcon::Critical, kRegistrationTitle);
         ui().setMousePointer(MousePointer::Default);
         offerCloseOnly();
         return;
     }
     // The text box shows line breaks as plain new lines.
-    txtTerms->setPlainText(QString::fromLatin1(TermsText(lines))
-                               .replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    txtTerms->setPlainText(
+        FromCodePage(TermsText(lines)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     ui().setMousePointer(MousePointer::Default);
 }
 
@@ -113,10 +115,4 @@ void frmTerms::cmdReject_Click() {
 void frmTerms::cmdClose_Click() {
     modKestenrol::gTermsAccepted = kFalse;
     close();
-}
-
-bool frmTerms::event(QEvent *event) {
-    if (event->type() == QEvent::WindowActivate)
-        Form_Activate();
-    return QDialog::event(event);
 }

@@ -24,9 +24,6 @@ class frmTerms final : public QDialog {
     void cmdReject_Click();
     void cmdClose_Click();
 
-  protected:
-    bool event(QEvent *event) override;
-
   private:
     void offerCloseOnly();
 };

@@ -1,5 +1,7 @@
 #include "qt_ui.h"
 
+#include "code_page.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
@@ -69,8 +71,10 @@ void setUi(Ui *replacement) {
 
 MsgAnswer QtUi::msgBox(const QByteArray &text, MsgButtons buttons, MsgIcon icon,
                        const QByteArray &title) {
-    QMessageBox box(toQt(icon), QString::fromLatin1(title), QString::fromLatin1(text),
-                    toQt(buttons), QApplication::activeWindow());
+    QMessageBox box(toQt(icon), FromCodePage(title), FromCodePage(text), toQt(buttons),
+                    QApplication::activeWindow());
+    // Texts from the host or the store are shown exactly, never as markup.
+    box.setTextFormat(Qt::PlainText);
     // Escape or the close box counts as the last button of the choice, as No
     // for a Yes/No question.
     if (buttons == MsgButtons::YesNo)

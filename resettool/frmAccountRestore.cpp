@@ -1,10 +1,13 @@
 #include "frmAccountRestore.h"
 
 #include "account_keys.h"
+#include "code_page.h"
 #include "control_events.h"
+#include "entry_boxes.h"
 #include "entry_routines.h"
 #include "registry.h"
 #include "text.h"
+#include "titles.h"
 #include "ui.h"
 #include "window_placement.h"
 
@@ -15,9 +18,7 @@
 
 namespace {
 
-constexpr std::int16_t kEnterKey = 13;
-
-const QByteArray kTitle = QByteArrayLiteral("Kestrune Account Restore");
+const QByteArray kTitle = kRestoreTitle;
 const QByteArray kExitQuestion =
     QByteArrayLiteral("Are you sure you want to exit the Kestrune Account Restore program?");
 const QByteArray kEnterUserName =
@@ -38,6 +39,7 @@ frmAccountRestore::frmAccountRestore() {
     OnGotFocus(txtPassword, [this] { txtPassword_GotFocus(); });
     OnKeyPress(txtUserName, [this](std::int16_t &KeyAscii) { txtUserName_KeyPress(KeyAscii); });
     OnKeyPress(txtPassword, [this](std::int16_t &KeyAscii) { txtPassword_KeyPress(KeyAscii); });
+    OnActivate(this, [this] { Form_Activate(); });
     Form_Load();
 }
 
@@ -64,7 +66,7 @@ void frmAccountRestore::txtPassword_GotFocus() {
 }
 
 void frmAccountRestore::txtUserName_KeyPress(std::int16_t &KeyAscii) {
-    if (KeyAscii == kEnterKey) {
+    if (KeyAscii == kKeyEnter) {
         KeyAscii = 0;
         SendKeysTab();
     }
@@ -72,19 +74,19 @@ void frmAccountRestore::txtUserName_KeyPress(std::int16_t &KeyAscii) {
 
 void frmAccountRestore::txtPassword_KeyPress(std::int16_t &KeyAscii) {
     // Enter only moves to Update: the user presses it deliberately.
-    if (KeyAscii == kEnterKey) {
+    if (KeyAscii == kKeyEnter) {
         KeyAscii = 0;
         cmdUpdate->setFocus();
     }
 }
 
 void frmAccountRestore::cmdUpdate_Click() {
-    if (Trim(txtUserName->text().toLatin1()).isEmpty()) {
+    if (Trim(BoxText(txtUserName)).isEmpty()) {
         ui().msgBox(kEnterUserName, MsgButtons::Ok, MsgIcon::Exclamation, kTitle);
         txtUserName->setFocus();
         return;
     }
-    if (Trim(txtPassword->text().toLatin1()).isEmpty()) {
+    if (Trim(BoxText(txtPassword)).isEmpty()) {
         ui().msgBox(kEnterPassword, MsgButtons::Ok, MsgIcon::Exclamation, kTitle);
         txtPassword->setFocus();
         return;
@@ -111,18 +113,12 @@ void frmAccountRestore::cmdCancel_Click() {
 }
 
 void frmAccountRestore::LoadCurrentValues() {
-    lblUserName->setText(QString::fromLatin1(AccountKeyText(kCommand1Value)));
-    lblPassword->setText(QString::fromLatin1(AccountKeyText(kCommand2Value)));
+    lblUserName->setText(FromCodePage(AccountKeyText(kCommand1Value)));
+    lblPassword->setText(FromCodePage(AccountKeyText(kCommand2Value)));
 }
 
 bool frmAccountRestore::SaveNewValues() {
-    return StoreAccountKeys(txtUserName->text().toLatin1(), txtPassword->text().toLatin1());
-}
-
-bool frmAccountRestore::event(QEvent *event) {
-    if (event->type() == QEvent::WindowActivate)
-        Form_Activate();
-    return QWidget::event(event);
+    return StoreAccountKeys(BoxText(txtUserName), BoxText(txtPassword));
 }
 
 void frmAccountRestore::closeEvent(QCloseEvent *event) {

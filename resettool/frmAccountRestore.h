@@ -40,7 +40,6 @@ class frmAccountRestore final : public QWidget {
     void cmdCancel_Click();
 
   protected:
-    bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
   private:
