@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QWidget>
 #include <optional>
@@ -13,7 +14,7 @@ namespace {
 
 class EventHook final : public QObject {
   public:
-    EventHook(QWidget *control, QEvent::Type type, std::function<void()> handler)
+    EventHook(QWidget *control, QEvent::Type type, std::function<void(const QEvent &)> handler)
         : QObject(control), type_(type), handler_(std::move(handler)) {
         control->installEventFilter(this);
     }
@@ -21,13 +22,13 @@ class EventHook final : public QObject {
   protected:
     bool eventFilter(QObject * /*watched*/, QEvent *event) override {
         if (event->type() == type_)
-            handler_();
+            handler_(*event);
         return false;
     }
 
   private:
     QEvent::Type type_;
-    std::function<void()> handler_;
+    std::function<void(const QEvent &)> handler_;
 };
 
 constexpr std::int16_t kEscape = 27;
@@ -107,15 +108,24 @@ void sendToFocused(int key, Qt::KeyboardModifiers modifiers, const QString &text
 } // namespace
 
 void OnActivate(QWidget *window, std::function<void()> handler) {
-    new EventHook(window, QEvent::WindowActivate, std::move(handler));
+    new EventHook(window, QEvent::WindowActivate,
+                  [handler = std::move(handler)](const QEvent & /*event*/) { handler(); });
 }
 
 void OnGotFocus(QWidget *control, std::function<void()> handler) {
-    new EventHook(control, QEvent::FocusIn, std::move(handler));
+    new EventHook(control, QEvent::FocusIn,
+                  [handler = std::move(handler)](const QEvent & /*event*/) { handler(); });
 }
 
 void OnLostFocus(QWidget *control, std::function<void()> handler) {
-    new EventHook(control, QEvent::FocusOut, std::move(handler));
+    // Only a move to another control counts: the focus leaving with its
+    // window (for a message box, say) or for a drop-down's list comes back
+    // to the control unchanged.
+    new EventHook(control, QEvent::FocusOut, [handler = std::move(handler)](const QEvent &event) {
+        const Qt::FocusReason reason = static_cast<const QFocusEvent &>(event).reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            handler();
+    });
 }
 
 void OnKeyPress(QWidget *control, std::function<void(std::int16_t &KeyAscii)> handler) {

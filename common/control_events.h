@@ -12,6 +12,8 @@ class QWidget;
 
 void OnActivate(QWidget *window, std::function<void()> handler);
 void OnGotFocus(QWidget *control, std::function<void()> handler);
+// Only when the focus moves to another control, not when it leaves with the
+// window or for a drop-down's list.
 void OnLostFocus(QWidget *control, std::function<void()> handler);
 
 // The handler sees the key's character code in the code page (Enter is 13,
