@@ -1,0 +1,66 @@
+#pragma once
+
+#include "flags.h"
+
+#include <QByteArray>
+#include <cstdint>
+#include <optional>
+
+// The checks that guard each wizard page before the wizard moves forward or
+// submits. They see the entries as plain texts and choices, so they run
+// without the window.
+
+// The controls a failed check sends the user back to.
+enum class EntryControl {
+    txtFirstName,
+    txtAddress1,
+    cboState,
+    txtPostcode,
+    lstExisting,
+    txtAlternative,
+    txtNickName,
+    txtPassword,
+    txtPasswordConfirm,
+    txtCallbackNumberArea,
+    cboHeardAbout,
+};
+
+// What the page checks read, as the boxes hold it (untrimmed).
+struct PageEntries {
+    QByteArray firstName;
+    QByteArray surname;
+    QByteArray address1;
+    QByteArray address3;
+    bool stateSelected = false;
+    QByteArray postcode;
+
+    std::int16_t connection = 0; // the selected option: 0 existing point, 1 alternative
+    bool existingSelected = false;
+    QByteArray alternative;
+
+    QByteArray nickName;
+    QByteArray password;
+    QByteArray passwordConfirm;
+
+    QByteArray callbackArea;
+    QByteArray callbackNumber;
+    bool heardAboutSelected = false;
+};
+
+struct CheckFailure {
+    QByteArray message;
+    EntryControl control;
+};
+
+// The first check of the page that fails, or nothing when the page passes
+// (a page outside 0 to 3 has no checks).
+std::optional<CheckFailure> CheckWizardPage(std::int16_t page, const PageEntries &entries);
+
+// An 8-character number is local and has no spaces; a longer one carries an
+// area code and so a space. ok starts true; message is set only on failure.
+void CheckAlternativeNumber(const QByteArray &number, QByteArray &message, Flag &ok);
+
+// The call-back number is optional; when given it is a 2-digit area code
+// starting with 0 (not 00) and an 8-digit number.
+void CheckCallbackNumber(const QByteArray &area, const QByteArray &number, QByteArray &message,
+                         Flag &ok);
