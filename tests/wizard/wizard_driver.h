@@ -1,0 +1,31 @@
+#pragma once
+
+#include "frmRegistration.h"
+
+#include <QString>
+#include <memory>
+
+class QWidget;
+
+// Drives the wizard window as a user does, with real key and mouse events.
+
+// Starts the window as the program does and makes it the active one.
+std::unique_ptr<frmRegistration> StartWizard();
+
+// Types into the focused control, one key at a time.
+void Type(const QString &text);
+// Presses a key on the focused control.
+void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+// Presses Alt and a letter, and waits while a button it pushes shows itself
+// pushed before it acts.
+void PressAlt(Qt::Key key);
+// Presses a button with the mouse.
+void Click(QWidget *button);
+QWidget *Focused();
+
+// Fills a page with valid entries from its first control on, typed with
+// Enter between the boxes, and leaves the focus where the page's last
+// Enter puts it. Page 1 picks Sydney.
+void FillPage(frmRegistration &window, int page);
+// Fills pages 0 to 2 and moves on to page 3 with Next.
+void FillUpToLastPage(frmRegistration &window);

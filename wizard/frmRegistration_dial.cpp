@@ -1,0 +1,9 @@
+// The call to the registration host.
+
+#include "frmRegistration.h"
+
+#include <QLabel>
+
+void frmRegistration::DialService(const QByteArray & /*number*/) {
+    lblStatus->setText(QStringLiteral("Dialing Kestrune..."));
+}
