@@ -40,6 +40,14 @@ QFont PageFont() {
     return Arial(8, false);
 }
 
+// Entries stay readable on the light grey of a locked wizard.
+void DarkGreyWhenDisabled(QWidget *control) {
+    QPalette palette = control->palette();
+    for (const QPalette::ColorRole role : {QPalette::Text, QPalette::ButtonText})
+        palette.setColor(QPalette::Disabled, role, QColor(96, 96, 96));
+    control->setPalette(palette);
+}
+
 QLabel *Paragraph(QWidget *page, const char *text, int top, int height) {
     return ParagraphLabel(page, text, TwipsRect(kTextLeft, top, kTextWidth, height), PageFont(),
                           kWhite);
@@ -54,6 +62,7 @@ QLineEdit *EntryBox(QWidget *page, const char *name, const char *tooltip, QLabel
                     int maxLength, int left, int top, int width) {
     QLineEdit *box = NewEntryBox(page, name, maxLength, TwipsRect(left, top, width, kBoxHeight));
     box->setFont(PageFont());
+    DarkGreyWhenDisabled(box);
     Describe(box, tooltip, caption);
     return box;
 }
@@ -71,6 +80,7 @@ QComboBox *DropDownList(QWidget *page, const char *name, const char *tooltip, QL
     auto *list = new QComboBox(page);
     list->setObjectName(QLatin1String(name));
     list->setEditable(false);
+    DarkGreyWhenDisabled(list);
     list->setFont(PageFont());
     list->setGeometry(place);
     Describe(list, tooltip, caption);
@@ -228,6 +238,7 @@ void frmRegistration::CreateControls() {
     lstExisting = new QListWidget(page);
     lstExisting->setObjectName(QStringLiteral("lstExisting"));
     lstExisting->setFont(PageFont());
+    DarkGreyWhenDisabled(lstExisting);
     lstExisting->setGeometry(TwipsRect(480, 1560, 3300, 720));
     lstExisting->setItemDelegate(new TabStopDelegate(lstExisting, kDialInTabStop));
     Describe(lstExisting, "Existing (default) Kestrune connection points");
@@ -270,6 +281,7 @@ void frmRegistration::CreateControls() {
     lblPage2[7] = Caption(page, "CV:", kTextLeft, 3270, 1335);
     txtCV = new MultiLineBox(page, "txtCV", 200, TwipsRect(kBoxLeft, 3270, 4395, 1320));
     txtCV->setFont(PageFont());
+    DarkGreyWhenDisabled(txtCV);
     Describe(txtCV, "Your Kestrune CV", lblPage2[7]);
 
     // Page 3: call-back number and how the user heard of the service.
