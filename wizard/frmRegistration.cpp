@@ -143,7 +143,8 @@ void frmRegistration::Form_Load() {
         imgKestrune->setPixmap(LoadPicture(logo));
     cmdContinue->hide();
     show();
-    // Drawn before the focus is set and the files are read.
+    activateWindow();
+    // Drawn and active before the focus is set and the files are read.
     ui().doEvents();
 
     lstExisting->clear();
