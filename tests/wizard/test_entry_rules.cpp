@@ -1,11 +1,7 @@
 #include "entry_checks.h"
 #include "entry_routines.h"
 #include "list_search.h"
-#include "pick_lists.h"
-#include "program_folder.h"
-#include "registry.h"
 #include "saved_details.h"
-#include "settings.h"
 
 #include <QtTest>
 
@@ -26,15 +22,10 @@ class EntryRulesTest : public QObject {
     void pageChecksRunInOrder();
     void listSearch_data();
     void listSearch();
-    void heardAboutLines_data();
-    void heardAboutLines();
-    void contactLines_data();
-    void contactLines();
     void connectionOption_data();
     void connectionOption();
     void dialNumber_data();
     void dialNumber();
-    void storedDetailsRoundTrip();
 };
 
 void EntryRulesTest::keyFilters_data() {
@@ -211,49 +202,6 @@ void EntryRulesTest::listSearch() {
     QTEST(FindListEntry(entries, text), "found");
 }
 
-void EntryRulesTest::heardAboutLines_data() {
-    QTest::addColumn<Lines>("file");
-    QTest::addColumn<Lines>("added");
-    QTest::newRow("comment, new, built-in in capitals, prefix")
-        << Lines{"* extra choices", "A games shop", "FROM A FRIEND", "In a"}
-        << Lines{"A games shop"};
-    QTest::newRow("twice the same") << Lines{"Radio", "Radio", "radio"} << Lines{"Radio"};
-    QTest::newRow("a longer line than a choice")
-        << Lines{"On television and radio"} << Lines{"On television and radio"};
-    QTest::newRow("a blank first character is no comment") << Lines{" *x"} << Lines{" *x"};
-    QTest::newRow("nothing") << Lines{} << Lines{};
-}
-
-void EntryRulesTest::heardAboutLines() {
-    QFETCH(Lines, file);
-    QFETCH(Lines, added);
-    Lines choices = BuiltInHeardAbout();
-    AddHeardAboutLines(choices, file);
-    QCOMPARE(choices.mid(0, 7), BuiltInHeardAbout());
-    QCOMPARE(choices.mid(7), added);
-}
-
-void EntryRulesTest::contactLines_data() {
-    QTest::addColumn<Lines>("file");
-    QTest::addColumn<QByteArray>("web"); // "-" for unchanged
-    QTest::addColumn<QByteArray>("phone");
-    QTest::newRow("comment, web, phone")
-        << Lines{"* contacts", "www.example.au", "1300 000 000"} << QByteArray("www.example.au")
-        << QByteArray("1300 000 000");
-    QTest::newRow("web only") << Lines{"www.example.au"} << QByteArray("www.example.au")
-                              << QByteArray("-");
-    QTest::newRow("blank web") << Lines{"   ", "* x", "1300 000 000", "later"} << QByteArray("-")
-                               << QByteArray("1300 000 000");
-    QTest::newRow("empty") << Lines{} << QByteArray("-") << QByteArray("-");
-}
-
-void EntryRulesTest::contactLines() {
-    QFETCH(Lines, file);
-    const ContactLines contacts = ReadContactLines(file);
-    QTEST(contacts.webAddress.value_or("-"), "web");
-    QTEST(contacts.supportPhone.value_or("-"), "phone");
-}
-
 void EntryRulesTest::connectionOption_data() {
     QTest::addColumn<QByteArray>("stored");
     QTest::addColumn<int>("option"); // -1: none
@@ -292,40 +240,6 @@ void EntryRulesTest::dialNumber() {
     details.Connection = connection;
     details.ConnectPh = connectPh;
     QTEST(DialNumberFor(details), "dial");
-}
-
-void EntryRulesTest::storedDetailsRoundTrip() {
-    ProgramFolder machine;
-    QCOMPARE(ReadRegistrationDetails().FirstName, QByteArray());
-
-    RegistrationDetails details;
-    details.FirstName = "Zo\xeb";
-    details.SurName = " O'Brien = x ; [y] ";
-    details.Address3 = "RICHMOND";
-    details.State = "VIC";
-    details.Connection = "1";
-    details.ConnectPh = "  03 12345678";
-    details.Password = "SECRET";
-    details.CV = "line one\r\n\tline two\r\n";
-    details.HeardAbout = "From a friend";
-    StoreRegistrationDetails(details);
-
-    const RegistrationDetails read = ReadRegistrationDetails();
-    QCOMPARE(read.FirstName, details.FirstName);
-    QCOMPARE(read.SurName, details.SurName);
-    QCOMPARE(read.ConnectPh, details.ConnectPh);
-    QCOMPARE(read.CV, details.CV);
-    QCOMPARE(read.HeardAbout, details.HeardAbout);
-    QCOMPARE(read.Address1, QByteArray());
-    QCOMPARE(GetSetting("KestruneRegistration", "Page3", "Password"), QByteArray("SECRET"));
-    QByteArray dial;
-    QCOMPARE(GetDialNumber(dial), kTrue);
-    QCOMPARE(dial, QByteArray("03 12345678"));
-
-    DeleteRegistrationDetails();
-    QCOMPARE(ReadRegistrationDetails().FirstName, QByteArray());
-    QCOMPARE(ReadRegistrationDetails().CV, QByteArray());
-    QCOMPARE(GetDialNumber(dial), kTrue);
 }
 
 QTEST_GUILESS_MAIN(EntryRulesTest)

@@ -1,6 +1,7 @@
 #include "code_page.h"
 #include "entry_boxes.h"
 #include "frmRegistration.h"
+#include "frmTerms.h"
 #include "program_files.h"
 #include "program_folder.h"
 #include "program_state.h"
@@ -491,6 +492,19 @@ void RegistrationWizardTest::closing_data() {
 void RegistrationWizardTest::closing() {
     QFETCH(bool, closeBox);
     const auto window = StartWizard();
+    // The terms again, only to be read.
+    machine_->writeFile(u"terms.txt"_s, "Play fair.\r\n");
+    ui_->modalActions.append([](QDialog &dialog) {
+        const auto &terms = dynamic_cast<frmTerms &>(dialog);
+        QVERIFY(terms.cmdClose->isVisible());
+        QVERIFY(!terms.cmdAccept->isVisible() && !terms.cmdReject->isVisible());
+        QCOMPARE(terms.txtTerms->toPlainText(), u"Play fair."_s);
+    });
+    PressAlt(Qt::Key_T);
+    QCOMPARE(ui_->modalTitles, QList<QByteArray>{"Kestrune - Terms and Conditions"});
+    QVERIFY(ui_->messages.isEmpty());
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
     const auto close = [&] {
         if (closeBox)
             window->windowHandle()->close();
