@@ -143,6 +143,8 @@ void RegistrationWizardTest::keyboardWalkThroughAndSubmit() {
     QCOMPARE(w.cboState->currentIndex(), -1);
     QCOMPARE(w.cboHeardAbout->currentIndex(), -1);
     QCOMPARE(ui_->mousePointer(), MousePointer::Default);
+    // No kestrune.bmp in the program folder: no logo, and no message.
+    QVERIFY(w.imgKestrune->pixmap().isNull());
 
     // Page 0: Enter moves on as Tab; names are proper-cased when left.
     Type(u"  mary ann  "_s);
