@@ -1,12 +1,9 @@
 #include "program_folder.h"
 #include "survey_answers.h"
-#include "survey_checks.h"
 #include "survey_file.h"
 
 #include <QFile>
 #include <QtTest>
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -14,11 +11,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 using Lines = QList<SurveyFileLine>;
-
-QByteArray readAll(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 } // namespace
 
@@ -31,13 +23,10 @@ class SurveyAnswersTest : public QObject {
     void checkValues();
     void prefixSearch_data();
     void prefixSearch();
-    void fileTextInCodeOrder();
     void fileLines_data();
     void fileLines();
-    void requiredAnswers();
     void readingOddFiles_data();
     void readingOddFiles();
-    void failedWriteKeepsTheOldFile();
 };
 
 void SurveyAnswersTest::optionCodes() {
@@ -95,29 +84,6 @@ void SurveyAnswersTest::prefixSearch() {
     QCOMPARE(PrefixSearch(items, text), index);
 }
 
-void SurveyAnswersTest::fileTextInCodeOrder() {
-    SurveyAnswers answers;
-    for (std::size_t slot = 0; slot < answers.size(); ++slot)
-        answers[slot] = "v" + QByteArray::number(static_cast<int>(slot));
-    answers[9] = "15\"";
-    const QByteArray text = SurveyFileText(answers, 2);
-    const QList<QByteArray> lines = text.split('\n');
-    QCOMPARE(lines.size(), 78);
-    QCOMPARE(lines.last(), QByteArray());
-    QCOMPARE(text.count("\r\n"), 77);
-    QCOMPARE(lines.mid(0, 12),
-             (QList<QByteArray>{"\"01v0\"\r", "\"02v1\"\r", "\"03v2\"\r", "\"04v3\"\r",
-                                "\"05v4\"\r", "\"06v5\"\r", "\"07v6\"\r", "\"77v7\"\r",
-                                "\"08v8\"\r", "\"092\"\r", "\"10v10\"\r", "\"11v11\"\r"}));
-    QCOMPARE(lines[76], "\"76v76\"\r");
-    QVERIFY(SurveyFileText(answers, -1).contains("\r\n\"09-1\"\r\n"));
-    // Reading the text back gives every code once, in the same order.
-    const Lines read = SurveyFileLines(text);
-    QCOMPARE(read.size(), 77);
-    QCOMPARE(read[7], (SurveyFileLine{77, "v7"}));
-    QCOMPARE(read[9], (SurveyFileLine{9, "2"}));
-}
-
 void SurveyAnswersTest::fileLines_data() {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<bool>("complete");
@@ -150,22 +116,6 @@ void SurveyAnswersTest::fileLines() {
     QCOMPARE(SurveyFileLines(content, complete), lines);
 }
 
-void SurveyAnswersTest::requiredAnswers() {
-    auto lists = [](int page) {
-        QStringList names;
-        for (const RequiredAnswer &required : RequiredAnswers(page))
-            names << QString::fromLatin1(required.list);
-        return names;
-    };
-    QCOMPARE(lists(0), QStringList{u"cboOccupation"_s});
-    QCOMPARE(lists(1), (QStringList{u"cboHowLong"_s, u"cboRAM"_s, u"cboHDD"_s, u"cboMonitor"_s}));
-    QCOMPARE(lists(4), (QStringList{u"cboFavouriteGameType"_s, u"cboHoursMonth"_s}));
-    QCOMPARE(lists(5), (QStringList{u"cboInfluence"_s, u"cboGamesOwned"_s, u"cboPlanToBuy"_s}));
-    QCOMPARE(lists(6), QStringList{u"cboBuyFrom"_s});
-    for (int page : {2, 3, 7, 8, 99, -1})
-        QVERIFY(lists(page).isEmpty());
-}
-
 void SurveyAnswersTest::readingOddFiles_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<int>("size");
@@ -196,34 +146,6 @@ void SurveyAnswersTest::readingOddFiles() {
     QCOMPARE(content.bytes.size(), size);
     QCOMPARE(content.complete, complete);
     QVERIFY(SurveyFileLines(content.bytes, content.complete).isEmpty());
-}
-
-void SurveyAnswersTest::failedWriteKeepsTheOldFile() {
-    ProgramFolder folder;
-    const QString path = folder.path() + u"/survey.txt"_s;
-    const QByteArray old = "\"07Y\"\r\n";
-    folder.writeFile(u"survey.txt"_s, old);
-    const QByteArray text(4096, 'n');
-
-    // The disk fills up half-way through the new file.
-    rlimit limit{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &limit), 0);
-    const rlimit small{1024, limit.rlim_max};
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool written = WriteSurveyFile(QFile::encodeName(path), text);
-    setrlimit(RLIMIT_FSIZE, &limit);
-    std::signal(SIGXFSZ, oldHandler);
-    QVERIFY(!written);
-    QCOMPARE(readAll(path), old);
-    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{u"survey.txt"_s});
-
-    // A folder that cannot exist: the program folder path runs through a file.
-    QVERIFY(!WriteSurveyFile(QFile::encodeName(path) + "/survey.txt", text));
-    QCOMPARE(readAll(path), old);
-
-    QVERIFY(WriteSurveyFile(QFile::encodeName(path), text));
-    QCOMPARE(readAll(path), text);
 }
 
 QTEST_GUILESS_MAIN(SurveyAnswersTest)

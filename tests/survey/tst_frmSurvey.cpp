@@ -23,7 +23,8 @@ using modKestenrol::gSurveyAnswers;
 
 namespace {
 
-using Answers = QList<std::pair<QString, QString>>;
+// Controls and what they show: "name=value;name=value".
+using Answers = QString;
 
 // A file answering every list, with no dependent box in use.
 const std::map<int, QByteArray> kListAnswers{
@@ -51,20 +52,24 @@ QString shown(const QWidget *control) {
 QMap<QString, QString> everyAnswer(const frmSurvey &survey) {
     QMap<QString, QString> answers;
     for (const QWidget *control : survey.findChildren<QWidget *>()) {
-        if (qobject_cast<const QAbstractButton *>(control) != nullptr &&
-            qobject_cast<const QPushButton *>(control) != nullptr)
-            continue;
-        if (qobject_cast<const QAbstractButton *>(control) != nullptr ||
-            qobject_cast<const QComboBox *>(control) != nullptr ||
-            (qobject_cast<const QLineEdit *>(control) != nullptr &&
-             control->objectName().startsWith(u"txt"_s)))
+        const bool choice = qobject_cast<const QAbstractButton *>(control) != nullptr &&
+                            qobject_cast<const QPushButton *>(control) == nullptr;
+        if (choice || qobject_cast<const QComboBox *>(control) != nullptr ||
+            qobject_cast<const QLineEdit *>(control) != nullptr)
             answers.insert(control->objectName(), shown(control));
     }
     return answers;
 }
 
+QList<std::pair<QString, QString>> pairs(const Answers &answers) {
+    QList<std::pair<QString, QString>> list;
+    for (const QString &given : answers.split(u';'))
+        list.append({given.section(u'=', 0, 0), given.section(u'=', 1)});
+    return list;
+}
+
 void answer(frmSurvey &survey, const Answers &answers) {
-    for (const auto &[name, value] : answers) {
+    for (const auto &[name, value] : pairs(answers)) {
         auto *control = survey.findChild<QWidget *>(name);
         QVERIFY2(control != nullptr, qPrintable(name));
         if (auto *button = qobject_cast<QAbstractButton *>(control)) {
@@ -270,131 +275,37 @@ void SurveyWindowTest::firstOpeningFinishedOnStepOne() {
 
 void SurveyWindowTest::everyAnswerSavedAndRestored() {
     frmSurvey &survey = open();
-    answer(survey, {{u"optAge(3)"_s, u"Y"_s},
-                    {u"optGender(1)"_s, u"Y"_s},
-                    {u"cboOccupation"_s, u"Lawyer"_s},
-                    {u"cboHowLong"_s, u"Less than 3 years"_s},
-                    {u"cboComputerType"_s, u"Other"_s},
-                    {u"txtComputerTypeOther"_s, u"Cyrix 6x86"_s},
-                    {u"chkMMX"_s, u"Y"_s},
-                    {u"cboRAM"_s, u"Up to 32b"_s},
-                    {u"cboHDD"_s, u"500Mb to 1Gb"_s},
-                    {u"cboMonitor"_s, u"15\""_s},
-                    {u"chkCDROM"_s, u"Y"_s},
-                    {u"chkPeripherals(0)"_s, u"Y"_s},
-                    {u"txtSoundCardType"_s, u"Gravis Ultrasound"_s},
-                    {u"chkPeripherals(2)"_s, u"Y"_s},
-                    {u"chkPeripherals(5)"_s, u"Y"_s},
-                    {u"chkPeripherals(7)"_s, u"Y"_s},
-                    {u"txtPeripheralsOther"_s, u"Light gun"_s},
-                    {u"chkConsoles(1)"_s, u"Y"_s},
-                    {u"chkConsoles(7)"_s, u"Y"_s},
-                    {u"cboConnectSpeed"_s, u"28.8k modem"_s},
-                    {u"cboConnectFrom"_s, u"Friend's house"_s},
-                    {u"chkConnect(0)"_s, u"Y"_s},
-                    {u"chkConnect(4)"_s, u"Y"_s},
-                    {u"txtConnectOther"_s, u"Library"_s},
-                    {u"cboFavouriteGameType"_s, u"Role Playing/Adventure"_s},
-                    {u"chkGameType(3)"_s, u"Y"_s},
-                    {u"chkGameType(6)"_s, u"Y"_s},
-                    {u"cboHoursMonth"_s, u"100 +"_s},
-                    {u"cboInfluence"_s, u"Magazines"_s},
-                    {u"chkInfluence(1)"_s, u"Y"_s},
-                    {u"cboGamesOwned"_s, u"21 +"_s},
-                    {u"cboPlanToBuy"_s, u"6 - 10"_s},
-                    {u"chkPrefer(0)"_s, u"Y"_s},
-                    {u"chkPrefer(4)"_s, u"Y"_s},
-                    {u"cboBuyFrom"_s, u"Other"_s},
-                    {u"txtBuyFromOther"_s, u"Swap meet"_s},
-                    // Out of use again, the box keeps its text and it still counts.
-                    {u"cboBuyFrom"_s, u"Via the Internet"_s},
-                    {u"chkTried(5)"_s, u"Y"_s},
-                    {u"chkTried(11)"_s, u"Y"_s},
-                    {u"txtTriedOther"_s, u"TEN"_s}});
+    // The box to buy from, out of use again, keeps its text, and that still counts.
+    answer(survey,
+           QString::fromLatin1(
+               "optAge(3)=Y;optGender(1)=Y;cboOccupation=Lawyer;cboHowLong=Less than 3 years;"
+               "cboComputerType=Other;txtComputerTypeOther=Cyrix 6x86;chkMMX=Y;"
+               "cboRAM=Up to 32b;cboHDD=500Mb to 1Gb;cboMonitor=15\";chkCDROM=Y;"
+               "chkPeripherals(0)=Y;txtSoundCardType=Gravis Ultrasound;chkPeripherals(2)=Y;"
+               "chkPeripherals(5)=Y;chkPeripherals(7)=Y;txtPeripheralsOther=Light gun;"
+               "chkConsoles(1)=Y;chkConsoles(7)=Y;cboConnectSpeed=28.8k modem;"
+               "cboConnectFrom=Friend's house;chkConnect(0)=Y;chkConnect(4)=Y;"
+               "txtConnectOther=Library;cboFavouriteGameType=Role Playing/Adventure;"
+               "chkGameType(3)=Y;chkGameType(6)=Y;cboHoursMonth=100 +;cboInfluence=Magazines;"
+               "chkInfluence(1)=Y;cboGamesOwned=21 +;cboPlanToBuy=6 - 10;chkPrefer(0)=Y;"
+               "chkPrefer(4)=Y;cboBuyFrom=Other;txtBuyFromOther=Swap meet;"
+               "cboBuyFrom=Via the Internet;chkTried(5)=Y;chkTried(11)=Y;txtTriedOther=TEN"));
     const QMap<QString, QString> given = everyAnswer(survey);
     goToPage(7);
     survey.cmdFinish->click();
     QCOMPARE(done_, kTrue);
 
-    const QList<QByteArray> lines{"0125-35",
-                                  "02F",
-                                  "03Lawyer",
-                                  "04Less than 3 years",
-                                  "05Other",
-                                  "06Cyrix 6x86",
-                                  "07Y",
-                                  "77Up to 32b",
-                                  "08500Mb to 1Gb",
-                                  "092",
-                                  "10Y",
-                                  "11Y",
-                                  "12Gravis Ultrasound",
-                                  "13N",
-                                  "14Y",
-                                  "15N",
-                                  "16",
-                                  "17N",
-                                  "18Y",
-                                  "19N",
-                                  "20Y",
-                                  "21Light gun",
-                                  "22N",
-                                  "23Y",
-                                  "24N",
-                                  "25N",
-                                  "26N",
-                                  "27N",
-                                  "28N",
-                                  "29Y",
-                                  "3028.8k modem",
-                                  "31",
-                                  "32Friend's house",
-                                  "33Y",
-                                  "34N",
-                                  "35N",
-                                  "36N",
-                                  "37Y",
-                                  "38Library",
-                                  "39Role Playing/Adventure",
-                                  "40N",
-                                  "41N",
-                                  "42N",
-                                  "43Y",
-                                  "44N",
-                                  "45N",
-                                  "46Y",
-                                  "47100 +",
-                                  "48Magazines",
-                                  "49N",
-                                  "50Y",
-                                  "51N",
-                                  "52N",
-                                  "53N",
-                                  "54N",
-                                  "5521 +",
-                                  "566 - 10",
-                                  "57Y",
-                                  "58N",
-                                  "59N",
-                                  "60N",
-                                  "61Y",
-                                  "62Via the Internet",
-                                  "63Swap meet",
-                                  "64N",
-                                  "65N",
-                                  "66N",
-                                  "67N",
-                                  "68N",
-                                  "69Y",
-                                  "70N",
-                                  "71N",
-                                  "72N",
-                                  "73N",
-                                  "74N",
-                                  "75Y",
-                                  "76TEN"};
+    // The file's lines without their quotes and line ends.
+    const QByteArray lines =
+        "0125-35|02F|03Lawyer|04Less than 3 years|05Other|06Cyrix 6x86|07Y|77Up to 32b|"
+        "08500Mb to 1Gb|092|10Y|11Y|12Gravis Ultrasound|13N|14Y|15N|16|17N|18Y|19N|20Y|"
+        "21Light gun|22N|23Y|24N|25N|26N|27N|28N|29Y|3028.8k modem|31|32Friend's house|"
+        "33Y|34N|35N|36N|37Y|38Library|39Role Playing/Adventure|40N|41N|42N|43Y|44N|45N|"
+        "46Y|47100 +|48Magazines|49N|50Y|51N|52N|53N|54N|5521 +|566 - 10|57Y|58N|59N|60N|"
+        "61Y|62Via the Internet|63Swap meet|64N|65N|66N|67N|68N|69Y|70N|71N|72N|73N|74N|"
+        "75Y|76TEN";
     QByteArray expected;
-    for (const QByteArray &line : lines)
+    for (const QByteArray &line : lines.split('|'))
         expected += '"' + line + "\"\r\n";
     QCOMPARE(readAll(surveyPath()), expected);
     const QByteArray string =
@@ -646,7 +557,7 @@ void SurveyWindowTest::enterMoves() {
     frmSurvey &survey = open();
     goToPage(page);
     if (!pick.isEmpty())
-        answer(survey, {{control, pick}});
+        answer(survey, control + u'=' + pick);
     survey.findChild<QWidget *>(control)->setFocus();
     QCOMPARE(focusName(), control);
     const QMap<QString, QString> before = everyAnswer(survey);
@@ -690,10 +601,10 @@ void SurveyWindowTest::dependentBoxes() {
     for (const char *other : {"chkPeripherals(1)", "chkConnect(3)", "chkTried(10)"})
         survey.findChild<QCheckBox *>(QLatin1String(other))->click();
     QCOMPARE(boxState(entry), u"grey"_s);
-    answer(survey, {{trigger, on}});
+    answer(survey, trigger + u'=' + on);
     QCOMPARE(boxState(entry), u"enabled"_s);
     entry->setText(u"Kept 1"_s);
-    answer(survey, {{trigger, off}});
+    answer(survey, trigger + u'=' + off);
     QCOMPARE(boxState(entry), u"grey"_s);
     QCOMPARE(entry->text(), u"Kept 1"_s);
 }
@@ -725,34 +636,25 @@ void SurveyWindowTest::typingIntoBoxes() {
 void SurveyWindowTest::oddAnswersFiles_data() {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<Answers>("shown");
-    QTest::newRow("prefer review and instore demo") << QByteArray("\"60Y\"\r\n\"57Y\"\r\n")
-                                                    << Answers{{u"chkPrefer(0)"_s, u"Y"_s},
-                                                               {u"chkPrefer(3)"_s, u"Y"_s},
-                                                               {u"chkPrefer(1)"_s, u"N"_s}};
+    QTest::newRow("prefer review and instore demo")
+        << QByteArray("\"60Y\"\r\n\"57Y\"\r\n")
+        << Answers(u"chkPrefer(0)=Y;chkPrefer(3)=Y;chkPrefer(1)=N"_s);
     QTest::newRow("later line wins, lower-case y clears")
         << QByteArray("\"07Y\"\r\n\"10Y\"\r\n\"07y\"\r\n\"6406\"\r\n")
-        << Answers{{u"chkMMX"_s, u"N"_s}, {u"chkCDROM"_s, u"Y"_s}, {u"chkTried(0)"_s, u"N"_s}};
+        << Answers(u"chkMMX=N;chkCDROM=Y;chkTried(0)=N"_s);
     QTest::newRow("lists by prefix, ignoring case")
         << QByteArray("\"03sales\"\n\"05pentium\"\n\"77More\"\n\"08nothing\"\n\"0913\"\n\"093\"")
-        << Answers{{u"cboOccupation"_s, u"Sales/Marketing"_s},
-                   {u"cboComputerType"_s, u"Pentium 60-75"_s},
-                   {u"cboRAM"_s, u"More than 32Mb"_s},
-                   {u"cboHDD"_s, {}},
-                   {u"cboMonitor"_s, u"17\""_s}};
-    QTest::newRow("options exactly")
-        << QByteArray("\"0145+\"\n\"0116 - 25\"\n\"02f\"\n\"02F\"")
-        << Answers{{u"optAge(5)"_s, u"Y"_s}, {u"optGender(1)"_s, u"Y"_s}};
+        << Answers(u"cboOccupation=Sales/Marketing;cboComputerType=Pentium 60-75;"
+                   u"cboRAM=More than 32Mb;cboHDD=;cboMonitor=17\""_s);
+    QTest::newRow("options exactly") << QByteArray("\"0145+\"\n\"0116 - 25\"\n\"02f\"\n\"02F\"")
+                                     << Answers(u"optAge(5)=Y;optGender(1)=Y"_s);
     QTest::newRow("bad lines skipped, the rest applies")
         << QByteArray(
                "\"06Bad, text\"\n\"78Y\"\n\"00Y\"\r\n07Y\n\"\"\n\"31ISDN 2\"\n\"09x\"\n\"09-1\"")
-        << Answers{{u"txtComputerTypeOther"_s, {}},
-                   {u"chkMMX"_s, u"N"_s},
-                   {u"txtConnectSpeedOther"_s, u"ISDN 2"_s},
-                   {u"cboMonitor"_s, {}}};
+        << Answers(u"txtComputerTypeOther=;chkMMX=N;txtConnectSpeedOther=ISDN 2;cboMonitor="_s);
     QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\n\"10Y\"", 22)
-                            << Answers{{u"chkCDROM"_s, u"Y"_s}, {u"optAge(2)"_s, u"Y"_s}};
-    QTest::newRow("huge, no line ends")
-        << QByteArray(4 << 20, 'Y') << Answers{{u"optGender(0)"_s, u"Y"_s}};
+                            << Answers(u"chkCDROM=Y;optAge(2)=Y"_s);
+    QTest::newRow("huge, no line ends") << QByteArray(4 << 20, 'Y') << Answers(u"optGender(0)=Y"_s);
 }
 
 void SurveyWindowTest::oddAnswersFiles() {
@@ -761,7 +663,7 @@ void SurveyWindowTest::oddAnswersFiles() {
     folder_->writeFile(u"survey.txt"_s, content);
     frmSurvey &survey = open();
     QCOMPARE(survey.windowTitle(), u"Kestrune Survey Wizard - Step 1 of 8"_s);
-    for (const auto &[name, value] : shown)
+    for (const auto &[name, value] : pairs(shown))
         QCOMPARE(::shown(survey.findChild<QWidget *>(name)), value);
     // Loading fills the window only.
     QCOMPARE(gSurveyAnswers[6], "earlier");
