@@ -13,6 +13,7 @@
 #include "ui.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -109,6 +110,17 @@ void frmCreditCard::Form_Activate() {
 
 void frmCreditCard::paintEvent(QPaintEvent * /*event*/) {
     TilePicture(*this, *frmColors::instance().imgBlue, 0);
+}
+
+void frmCreditCard::keyPressEvent(QKeyEvent *event) {
+    // Only OK itself accepts the card: Enter that no box or button took
+    // (in the plan list, say) does not press it.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void frmCreditCard::done(int result) {

@@ -59,6 +59,7 @@ class frmCreditCard final : public QDialog {
 
   protected:
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void done(int result) override;
 
   private:

@@ -306,6 +306,8 @@ void CreditCardTest::enterMovesOnAndTabKeepsTheOrder() {
         card_->txtPlanNbr->setFocus();
         QTest::keyClick(card_->txtPlanNbr, Qt::Key_Enter);
         QCOMPARE(QApplication::focusWidget(), card_->cmdOK);
+        card_->txtPlan->setFocus();
+        QTest::keyClick(card_->txtPlan, Qt::Key_Return);
         QVERIFY(card_->isVisible() && ui_->messages.isEmpty());
 
         QWidget *focused = card_->txtCreditCardNumber;
