@@ -76,13 +76,15 @@ void frmCreditCard::InitialiseForm() {
     ClearEntries();
 }
 
+// Setting the texts, unlike clearing them, leaves nothing to undo: no
+// earlier card lingers in a box's history.
 void frmCreditCard::ClearEntries() {
-    txtCreditCardNumber->clear();
-    txtExpiryDate->clear();
-    txtNameOnCard->clear();
-    txtCardholderAddress->clear();
-    txtPlan->clear();
-    txtPlanNbr->clear();
+    txtCreditCardNumber->setText({});
+    txtExpiryDate->setText({});
+    txtNameOnCard->setText({});
+    txtCardholderAddress->setPlainText({});
+    txtPlan->setPlainText({});
+    txtPlanNbr->setText({});
 }
 
 void frmCreditCard::Form_Load() {

@@ -358,6 +358,7 @@ void CreditCardTest::okHandsOverAndTheNextOpeningStartsAfresh() {
     // Closed: the entries are gone from the window, the bounds stay.
     QVERIFY(!card_->isVisible());
     QCOMPARE(Text(card_->txtCreditCardNumber) + Text(card_->txtNameOnCard), QByteArray());
+    QVERIFY(!card_->txtCreditCardNumber->isUndoAvailable());
     QCOMPARE(card_->mintPlanNbrHi, 2);
 
     wizard_->move(150, 180);
