@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+// Error number of a call whose argument is out of its range.
+inline constexpr int kErrInvalidCall = 5;
 // Error number of a value that does not fit where it has to go.
 inline constexpr int kErrOverflow = 6;
 

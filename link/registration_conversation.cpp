@@ -1,0 +1,131 @@
+#include "registration_conversation.h"
+
+#include "field_records.h"
+#include "field_requests.h"
+#include "number_codec.h"
+#include "packet_codec.h"
+#include "titles.h"
+#include "ui.h"
+
+#include <QScopedValueRollback>
+#include <optional>
+
+namespace {
+
+enum PacketKind : std::int16_t { kRequest = 1, kData = 2, kAcknowledgement = 3, kEnd = 4 };
+
+struct Packet {
+    std::int16_t length = 0;
+    std::int16_t kind = 0;
+    QByteArray tag;
+    QByteArray sequence;
+    QByteArray data1;
+    QByteArray data2;
+};
+
+std::optional<Packet> Split(const QByteArray &packetString) {
+    Packet packet;
+    if (PacketUnString(packetString, packet.length, packet.kind, packet.tag, packet.sequence,
+                       packet.data1, packet.data2) == kFalse)
+        return std::nullopt;
+    return packet;
+}
+
+// A reply carries the tag and sequence of the packet it answers.
+QByteArray Reply(std::int16_t kind, const Packet &answered, const QByteArray &data) {
+    return PacketPack(PacketString(kind, answered.tag, answered.sequence, data));
+}
+
+QByteArray SequenceOf(const QByteArray &packetString) {
+    const std::optional<Packet> packet = Split(packetString);
+    return packet ? packet->sequence : QByteArray();
+}
+
+} // namespace
+
+RegistrationConversation::RegistrationConversation(ConversationWindow &window,
+                                                   WizardLinkState &state)
+    : window_(window), state_(state) {}
+
+Flag RegistrationConversation::PacketProcess(QByteArray &lastPacket) {
+    // A packet that arrives while the card window or a message is open is
+    // the host not waiting for its answer: it is dropped.
+    if (busy_)
+        return kFalse;
+    const QScopedValueRollback<bool> busy(busy_, true);
+
+    state_.mReceiveBuffer = PacketUnPack(state_.mReceiveBuffer);
+    // Taken now: serial events handled while a window is open change the buffer.
+    const QByteArray received = state_.mReceiveBuffer;
+    const QByteArray lastSequence =
+        lastPacket.isEmpty() ? QByteArray() : SequenceOf(PacketUnPack(lastPacket));
+
+    const std::optional<Packet> packet = Split(received);
+    if (!packet)
+        return kFalse;
+    // Already answered: the host missed the answer, so it goes again as it was.
+    if (packet->sequence == lastSequence)
+        return kTrue;
+    // The refused request waits for the user's corrections and Continue.
+    if (waitingForContinue() && packet->sequence == SequenceOf(keptRequest_))
+        return kFalse;
+
+    switch (packet->kind) {
+    case kRequest: {
+        QByteArray answer;
+        Flag ok = kFalse;
+        PacketProcessRequest(packet->data1, packet->data2, answer, ok);
+        if (ok == kFalse) {
+            keptRequest_ = received;
+            window_.ShowContinue(true);
+            return kFalse;
+        }
+        lastPacket = Reply(kData, *packet, answer);
+        return kTrue;
+    }
+    case kData:
+        if (PacketProcessFields(packet->data1, packet->data2,
+                                [this](std::int16_t intFieldNbr, const QByteArray &strFieldData) {
+                                    PacketProcessData(intFieldNbr, strFieldData);
+                                }) != kFalse)
+            lastPacket = Reply(kAcknowledgement, *packet, {});
+        return kTrue;
+    case kEnd:
+        return EndConversation(packet->data1 + packet->data2);
+    default:
+        return kTrue;
+    }
+}
+
+Flag RegistrationConversation::PacketProcessContinue(QByteArray &packet) {
+    if (busy_ || !waitingForContinue())
+        return kFalse;
+    const QScopedValueRollback<bool> busy(busy_, true);
+    const std::optional<Packet> request = Split(keptRequest_);
+    keptRequest_.clear();
+    if (!request)
+        return kFalse;
+
+    window_.EnableWizard(kFalse);
+    window_.ShowContinue(false);
+    // Every asked field now goes from the corrected entries, as for a first
+    // request; a refused card is still reported before the card window.
+    const std::int32_t fieldMask = BytesToLong(request->data1).value_or(0);
+    const bool cardRefused = BytesToLong(request->data2) == kCardRefused;
+    packet = Reply(kData, *request, AnswerFields(fieldMask, cardRefused));
+    modKestenrol::gLastPacket = packet;
+    return kTrue;
+}
+
+Flag RegistrationConversation::EndConversation(const QByteArray &closingText) {
+    if (!window_.CallInProgress())
+        return kTrue;
+    window_.HangUp();
+    ui().doEvents();
+    ui().setMousePointer(MousePointer::Default);
+    ui().msgBox(closingText + "\r\n\r\nThe Registration program will exit.", MsgButtons::Ok,
+                MsgIcon::Exclamation, kRegistrationTitle);
+    ui().endProgram();
+    // The program is ending: nothing more goes on the line.
+    return kFalse;
+}

@@ -1,0 +1,462 @@
+// The card window, headless, through real key events, opened the way the
+// conversation opens it.
+#include "card_request.h"
+#include "clock.h"
+#include "entry_boxes.h"
+#include "expiry_date.h"
+#include "frmColors.h"
+#include "frmCreditCard.h"
+#include "program_folder.h"
+#include "scripted_ui.h"
+
+#include <QApplication>
+#include <QDirIterator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <functional>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using modKestenrol::gCardAccepted;
+
+namespace {
+
+const QByteArray kTitle("Kestrune Registration");
+const QDate kToday(2025, 6, 10);
+
+WizardEntries Subscriber() {
+    WizardEntries e;
+    e.txtFirstName = " mary ";
+    e.txtSurname = "o'brien ";
+    e.txtAddress1 = " 12 High St ";
+    e.txtAddress2 = "  ";
+    e.txtAddress3 = "Carlton";
+    e.cboState = "VIC";
+    e.txtPostcode = "3053";
+    return e;
+}
+
+QByteArray Text(const QWidget *box) {
+    if (const auto *line = qobject_cast<const QLineEdit *>(box))
+        return BoxText(line);
+    return BoxText(qobject_cast<const QPlainTextEdit *>(box));
+}
+
+QByteArray Selected(const QWidget *box) {
+    if (const auto *line = qobject_cast<const QLineEdit *>(box))
+        return line->selectedText().toLatin1();
+    return qobject_cast<const QPlainTextEdit *>(box)->textCursor().selectedText().toLatin1();
+}
+
+} // namespace
+
+class CreditCardTest : public QObject {
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void init();
+    void cleanup() { SetToday({}); }
+    void expiryDates_data();
+    void expiryDates();
+    void validateForm_data();
+    void validateForm();
+    void keyFiltersAndLimits_data();
+    void keyFiltersAndLimits();
+    void enterMovesOnAndTabKeepsTheOrder();
+    void okHandsOverAndTheNextOpeningStartsAfresh();
+    void cancelAndTheCloseBoxHandOverNothing();
+    void cardDetailsReachNoFile();
+    void namesTextsAndBackground();
+
+  private:
+    // Opens the card window as the conversation does; the action runs while
+    // it is open and active.
+    void open(const std::function<void()> &action) {
+        ui_->modalActions = {[this, action](QDialog &dialog) {
+            dialog.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&dialog));
+            action();
+        }};
+        AskForCardDetails(*card_, held_, entries_);
+        QVERIFY(ui_->modalActions.isEmpty());
+    }
+    void type(QWidget *box, const QString &keys) {
+        box->setFocus();
+        for (const QChar key : keys) {
+            if (key.unicode() < 128)
+                QTest::keyClick(box, key.toLatin1());
+            else
+                QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(key), {});
+        }
+    }
+    // Fills the boxes as a user would and presses OK with Enter.
+    void enterCard(const QString &number, const QString &expiry, const QString &plan) {
+        type(card_->txtCreditCardNumber, number);
+        type(card_->txtExpiryDate, expiry);
+        type(card_->txtPlanNbr, plan);
+        QTest::keyClick(card_->txtPlanNbr, Qt::Key_Return);
+        QTest::keyClick(card_->cmdOK, Qt::Key_Return);
+    }
+
+    std::unique_ptr<ProgramFolder> folder_;
+    std::unique_ptr<ScriptedUi> ui_;
+    std::unique_ptr<QWidget> wizard_;
+    WizardLinkState held_;
+    WizardEntries entries_;
+    std::unique_ptr<frmCreditCard> card_;
+};
+
+void CreditCardTest::init() {
+    card_.reset();
+    wizard_.reset();
+    ui_.reset();
+    folder_.reset();
+    folder_ = std::make_unique<ProgramFolder>();
+    ui_ = std::make_unique<ScriptedUi>();
+    wizard_ = std::make_unique<QWidget>();
+    wizard_->setGeometry(100, 200, 300, 200);
+    wizard_->show();
+    held_ = WizardLinkState();
+    entries_ = Subscriber();
+    card_ = std::make_unique<frmCreditCard>(wizard_.get(), held_);
+    gCardAccepted = kFalse;
+    SetToday(kToday);
+}
+
+void CreditCardTest::expiryDates_data() {
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<QByteArray>("expiry");
+    QTest::addColumn<bool>("valid");
+    const QDate august1998(1998, 8, 15);
+    const auto row = [](const char *name, const QDate &today, const char *expiry, bool valid) {
+        QTest::newRow(name) << today << QByteArray(expiry) << valid;
+    };
+    row("1998: this month", august1998, "0898", true);
+    row("1998: last month", august1998, "0798", false);
+    row("1998: month 13", august1998, "1398", false);
+    row("1998: 2021 is past 20 years", august1998, "0121", false);
+    row("1998: 2020 is past 20 years", august1998, "0120", false);
+    row("1998: 2018 within 20 years", august1998, "0818", true);
+    row("1998: 1997 expired", august1998, "0197", false);
+    row("1998: three characters", august1998, "898", false);
+    row("2025: this month", kToday, "0625", true);
+    row("2025: last month", kToday, "0525", false);
+    row("2025: exactly 20 years", kToday, "0645", true);
+    row("2025: a month past 20 years", kToday, "0745", false);
+    row("2025: 2075 at the window's end", kToday, "0175", false);
+    row("2025: 1976 at the window's start", kToday, "1276", false);
+    row("2025: not digits", kToday, "06a6", false);
+    row("2099: next century", QDate(2099, 12, 1), "0100", true);
+    row("2099: 99 is this year", QDate(2099, 12, 1), "1299", true);
+}
+
+void CreditCardTest::expiryDates() {
+    QFETCH(QDate, today);
+    QFETCH(QByteArray, expiry);
+    QFETCH(bool, valid);
+    QCOMPARE(ExpiryDateAcceptable(expiry, today), valid);
+}
+
+void CreditCardTest::validateForm_data() {
+    QTest::addColumn<QByteArray>("number");
+    QTest::addColumn<QByteArray>("expiry");
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>("plan");
+    QTest::addColumn<int>("lo");
+    QTest::addColumn<int>("hi");
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<QString>("box");
+    const auto row = [](const char *name, const char *number, const char *expiry,
+                        const char *nameOnCard, const char *plan, int lo, int hi,
+                        const char *message = "", const char *box = "") {
+        QTest::newRow(name) << QByteArray(number) << QByteArray(expiry) << QByteArray(nameOnCard)
+                            << QByteArray(plan) << lo << hi << QByteArray(message)
+                            << QString::fromLatin1(box);
+    };
+    const char *const number = "4111111111111111";
+    row("no card number", "  ", "0626", "M J", "5", 3, 7, "Please enter a Credit Card Number.",
+        "txtCreditCardNumber");
+    row("15 digits", "411111111111111", "0626", "M J", "5", 3, 7,
+        "The Credit Card Number must be 16 digits long.", "txtCreditCardNumber");
+    row("16 with a blank", "4111 11111111111", "0626", "M J", "5", 3, 7,
+        "The Credit Card Number must be 16 digits long.", "txtCreditCardNumber");
+    row("no expiry", number, " ", "M J", "5", 3, 7,
+        "Please enter the 4 digit Credit Card Expiry Date.", "txtExpiryDate");
+    row("three-character expiry", number, "626", "M J", "5", 3, 7,
+        "Please enter a valid 4 digit Credit Card Expiry Date.", "txtExpiryDate");
+    row("expired last month", number, "0525", "M J", "5", 3, 7,
+        "Please enter a valid 4 digit Credit Card Expiry Date.", "txtExpiryDate");
+    row("no name", number, "0626", "  ", "5", 3, 7,
+        "Please enter the name that appears on the Credit Card.", "txtNameOnCard");
+    row("no plan", number, "0626", "M J", "", 3, 7, "Please enter the Plan Number.", "txtPlanNbr");
+    row("plan not a number", number, "0626", "M J", "x1", 3, 7,
+        "This is not a valid Plan Number - please re-enter the number.", "txtPlanNbr");
+    row("plan below", number, "0626", "M J", "2", 3, 7,
+        "The Plan Number must be in the range of plan numbers listed.", "txtPlanNbr");
+    row("plan above", number, "0626", "M J", "8", 3, 7,
+        "The Plan Number must be in the range of plan numbers listed.", "txtPlanNbr");
+    row("no plans received, plan 1", number, "0626", "M J", "1", 0, 0,
+        "The Plan Number must be in the range of plan numbers listed.", "txtPlanNbr");
+    row("plan at the low bound", number, "0626", "M J", "3", 3, 7);
+    row("plan at the high bound", number, "0626", "M J", "07", 3, 7);
+    row("no plans received, plan 00", number, "0626", "M J", "00", 0, 0);
+    row("expiring this month", number, "0625", "M J", "5", 3, 7);
+}
+
+// Each rule gives the focus to its box and selects its text before its
+// message; all passing hands the entries over untrimmed.
+void CreditCardTest::validateForm() {
+    QFETCH(QByteArray, number);
+    QFETCH(QByteArray, expiry);
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, plan);
+    QFETCH(int, lo);
+    QFETCH(int, hi);
+    QFETCH(QByteArray, message);
+    QFETCH(QString, box);
+    card_->mintPlanNbrLo = static_cast<std::int16_t>(lo);
+    card_->mintPlanNbrHi = static_cast<std::int16_t>(hi);
+    open([&] {
+        SetBoxText(card_->txtCreditCardNumber, number);
+        SetBoxText(card_->txtExpiryDate, expiry);
+        SetBoxText(card_->txtNameOnCard, name);
+        SetBoxText(card_->txtCardholderAddress, "");
+        SetBoxText(card_->txtPlanNbr, plan);
+        card_->cmdOK->setFocus();
+        QTest::keyClick(card_->cmdOK, Qt::Key_Space);
+        if (message.isEmpty())
+            return;
+        QCOMPARE(ui_->messages.size(), 1);
+        QCOMPARE(ui_->messages[0].text, message);
+        QCOMPARE(ui_->messages[0].icon, MsgIcon::Exclamation);
+        QCOMPARE(ui_->messages[0].buttons, MsgButtons::Ok);
+        QCOMPARE(ui_->messages[0].title, kTitle);
+        QWidget *focused = QApplication::focusWidget();
+        QCOMPARE(focused->objectName(), box);
+        QCOMPARE(Selected(focused), Text(focused));
+        QVERIFY(card_->isVisible());
+    });
+    QCOMPARE(gCardAccepted, message.isEmpty() ? kTrue : kFalse);
+    if (message.isEmpty()) {
+        QVERIFY(ui_->messages.isEmpty());
+        QCOMPARE(held_.txtCreditCardNumber + '|' + held_.txtExpiryDate + '|' + held_.txtNameOnCard +
+                     '|' + held_.txtCardholderAddress + '|' + held_.txtPlanNbr,
+                 number + '|' + expiry + '|' + name + "||" + plan);
+    } else {
+        QCOMPARE(held_.txtCreditCardNumber, QByteArray());
+    }
+}
+
+void CreditCardTest::keyFiltersAndLimits_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("card number digits")
+        << u"txtCreditCardNumber"_s << u"12a b-34.\x08"_s << QByteArray("123");
+    QTest::newRow("card number 16 at most")
+        << u"txtCreditCardNumber"_s << u"12345678901234567"_s << QByteArray("1234567890123456");
+    QTest::newRow("expiry digits, 4 at most")
+        << u"txtExpiryDate"_s << u"0a6/2 67"_s << QByteArray("0626");
+    QTest::newRow("name in capitals")
+        << u"txtNameOnCard"_s << u"mary o'brien-\xe9"_s << QByteArray("MARY O'BRIEN-\xe9");
+    QTest::newRow("name 20 at most")
+        << u"txtNameOnCard"_s << u"abcdefghijklmnopqrstuv"_s << QByteArray("ABCDEFGHIJKLMNOPQRST");
+    QTest::newRow("plan digits, 2 at most") << u"txtPlanNbr"_s << u"x7y93"_s << QByteArray("79");
+    QTest::newRow("address as typed")
+        << u"txtCardholderAddress"_s << u"1 Main st, #2"_s << QByteArray("1 Main st, #2");
+}
+
+void CreditCardTest::keyFiltersAndLimits() {
+    QFETCH(QString, box);
+    QFETCH(QString, keys);
+    QFETCH(QByteArray, text);
+    open([&] {
+        auto *target = card_->findChild<QWidget *>(box);
+        SetBoxText(card_->txtCardholderAddress, "");
+        type(target, keys);
+        QCOMPARE(Text(target), text);
+    });
+}
+
+void CreditCardTest::enterMovesOnAndTabKeepsTheOrder() {
+    open([&] {
+        QCOMPARE(QApplication::focusWidget(), card_->txtCreditCardNumber);
+        const QList<QWidget *> order{card_->txtExpiryDate, card_->txtNameOnCard,
+                                     card_->txtCardholderAddress, card_->txtPlanNbr};
+        QWidget *from = card_->txtCreditCardNumber;
+        for (QWidget *next : order) {
+            QTest::keyClick(from, Qt::Key_Return);
+            QCOMPARE(QApplication::focusWidget(), next);
+            from = next;
+        }
+        // Enter never starts a new line in the address; Ctrl+Enter does.
+        const QByteArray address = Text(card_->txtCardholderAddress);
+        QCOMPARE(address, QByteArray("12 High St\r\nCarlton\r\nVIC    3053"));
+        QCOMPARE(Text(card_->txtCardholderAddress), address);
+        card_->txtCardholderAddress->setFocus();
+        QTest::keyClick(card_->txtCardholderAddress, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(card_->txtCardholderAddress, Qt::Key_Return, Qt::ControlModifier);
+        QTest::keyClicks(card_->txtCardholderAddress, u"AUSTRALIA"_s);
+        QCOMPARE(Text(card_->txtCardholderAddress), address + "\r\nAUSTRALIA");
+
+        // Enter in the plan number goes to OK without pressing it.
+        card_->txtPlanNbr->setFocus();
+        QTest::keyClick(card_->txtPlanNbr, Qt::Key_Enter);
+        QCOMPARE(QApplication::focusWidget(), card_->cmdOK);
+        card_->txtPlan->setFocus();
+        QTest::keyClick(card_->txtPlan, Qt::Key_Return);
+        QVERIFY(card_->isVisible() && ui_->messages.isEmpty());
+
+        QWidget *focused = card_->txtCreditCardNumber;
+        focused->setFocus();
+        const QList<QWidget *> tabOrder{card_->txtExpiryDate,
+                                        card_->txtNameOnCard,
+                                        card_->txtCardholderAddress,
+                                        card_->txtPlanNbr,
+                                        card_->cmdOK,
+                                        card_->cmdCancel,
+                                        card_->txtPlan,
+                                        card_->txtCreditCardNumber};
+        for (QWidget *next : tabOrder) {
+            QTest::keyClick(focused, Qt::Key_Tab);
+            focused = QApplication::focusWidget();
+            QCOMPARE(focused, next);
+        }
+    });
+}
+
+// OK hands the five entries over as they stand; the next opening shows them
+// again, with the name from the wizard and the window placed anew.
+void CreditCardTest::okHandsOverAndTheNextOpeningStartsAfresh() {
+    held_.txtPlanDetails = "1  Casual\r\n2  Regular";
+    card_->mintPlanNbrLo = 1;
+    card_->mintPlanNbrHi = 2;
+    ui_->setMousePointer(MousePointer::Hourglass);
+    open([&] {
+        QCOMPARE(ui_->mousePointer(), MousePointer::Default);
+        QCOMPARE(card_->pos(), wizard_->pos() + QPoint(33, -33));
+        QCOMPARE(Text(card_->txtNameOnCard), QByteArray("MARY O'BRIEN"));
+        QCOMPARE(Text(card_->txtCardholderAddress),
+                 QByteArray("12 High St\r\nCarlton\r\nVIC    3053"));
+        QCOMPARE(Text(card_->txtPlan), held_.txtPlanDetails);
+        QCOMPARE(Text(card_->txtCreditCardNumber) + Text(card_->txtExpiryDate) +
+                     Text(card_->txtPlanNbr),
+                 QByteArray());
+        type(card_->txtCardholderAddress, u"  "_s);
+        enterCard(u"4111111111111111"_s, u"0626"_s, u"2"_s);
+    });
+    QVERIFY(ui_->messages.isEmpty());
+    QCOMPARE(gCardAccepted, kTrue);
+    QCOMPARE(held_.txtCreditCardNumber, QByteArray("4111111111111111"));
+    QCOMPARE(held_.txtExpiryDate, QByteArray("0626"));
+    QCOMPARE(held_.txtNameOnCard, QByteArray("MARY O'BRIEN"));
+    QCOMPARE(held_.txtCardholderAddress, QByteArray("  "));
+    QCOMPARE(held_.txtPlanNbr, QByteArray("2"));
+    // Closed: the entries are gone from the window, the bounds stay.
+    QVERIFY(!card_->isVisible());
+    QCOMPARE(Text(card_->txtCreditCardNumber) + Text(card_->txtNameOnCard), QByteArray());
+    QVERIFY(!card_->txtCreditCardNumber->isUndoAvailable());
+    QCOMPARE(card_->mintPlanNbrHi, 2);
+
+    wizard_->move(150, 180);
+    entries_.txtFirstName = "Maria";
+    held_.txtCardholderAddress = "PO Box 9";
+    open([&] {
+        QCOMPARE(card_->pos(), QPoint(183, 147));
+        QCOMPARE(QApplication::focusWidget(), card_->txtCreditCardNumber);
+        QCOMPARE(Selected(card_->txtCreditCardNumber), QByteArray("4111111111111111"));
+        QCOMPARE(Text(card_->txtNameOnCard), QByteArray("MARIA O'BRIEN"));
+        QCOMPARE(Text(card_->txtCardholderAddress), QByteArray("PO Box 9"));
+        QCOMPARE(Text(card_->txtExpiryDate) + Text(card_->txtPlanNbr), QByteArray("06262"));
+        card_->txtCreditCardNumber->setFocus();
+        QTest::keyClicks(card_->txtCreditCardNumber, u"5500000000000004"_s);
+        card_->cmdOK->setFocus();
+        QTest::keyClick(card_->cmdOK, Qt::Key_Return);
+    });
+    QCOMPARE(held_.txtCreditCardNumber, QByteArray("5500000000000004"));
+    QCOMPARE(held_.txtNameOnCard, QByteArray("MARIA O'BRIEN"));
+}
+
+void CreditCardTest::cancelAndTheCloseBoxHandOverNothing() {
+    card_->mintPlanNbrLo = 1;
+    card_->mintPlanNbrHi = 1;
+    open([&] { enterCard(u"4111111111111111"_s, u"0626"_s, u"1"_s); });
+    QCOMPARE(gCardAccepted, kTrue);
+    const WizardLinkState before = held_;
+    for (const bool closeBox : {false, true}) {
+        open([&] {
+            type(card_->txtCreditCardNumber, u"5500000000000004"_s);
+            if (closeBox)
+                card_->close();
+            else
+                QTest::keyClick(card_->cmdCancel, Qt::Key_Return);
+            QVERIFY(!card_->isVisible());
+        });
+        QCOMPARE(gCardAccepted, kFalse);
+        QCOMPARE(held_.txtCreditCardNumber, before.txtCreditCardNumber);
+        QCOMPARE(held_.txtPlanNbr, before.txtPlanNbr);
+        QCOMPARE(Text(card_->txtCreditCardNumber), QByteArray());
+    }
+    QCOMPARE(card_->mintPlanNbrLo, 1);
+    QVERIFY(ui_->messages.isEmpty());
+}
+
+// The card lives in memory for the call only: no store, settings or other
+// file of the machine sees it.
+void CreditCardTest::cardDetailsReachNoFile() {
+    card_->mintPlanNbrHi = 9;
+    entries_.txtFirstName = "Quentin";
+    entries_.txtSurname = "Zyxwright";
+    open([&] { enterCard(u"4929000011112222"_s, u"0927"_s, u"4"_s); });
+    QCOMPARE(gCardAccepted, kTrue);
+    QDirIterator files(folder_->root(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        QFile file(files.next());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY2(!bytes.contains("4929000011112222") && !bytes.contains("ZYXWRIGHT"),
+                 qPrintable(file.fileName()));
+    }
+}
+
+void CreditCardTest::namesTextsAndBackground() {
+    QPixmap tile(8, 8);
+    tile.fill(QColor(11, 42, 107));
+    frmColors::instance().setTilePicture(tile);
+    open([&] {
+        QCOMPARE(card_->windowTitle(), u"Credit Card Details"_s);
+        QCOMPARE(card_->minimumSize(), card_->maximumSize());
+        QCOMPARE(card_->grab().toImage().pixelColor(2, 2), QColor(11, 42, 107));
+        const QList<std::pair<QWidget *, QString>> named{
+            {card_->txtCreditCardNumber, u"Credit Card Number:"_s},
+            {card_->txtExpiryDate, u"Expiry Date (eg. 0898):"_s},
+            {card_->txtNameOnCard, u"Name on Card:"_s},
+            {card_->txtCardholderAddress, u"Cardholder Address:"_s},
+            {card_->txtPlan, u"Plan Details:"_s},
+            {card_->txtPlanNbr, u"I subscribe to Payment Plan number:"_s},
+            {card_->cmdOK, u"OK"_s},
+            {card_->cmdCancel, u"Cancel"_s}};
+        for (const auto &[control, name] : named) {
+            QCOMPARE(control->accessibleName().isEmpty() ? control->property("text").toString()
+                                                         : control->accessibleName(),
+                     name);
+        }
+        QCOMPARE(card_->txtCardholderAddress->toolTip(),
+                 u"The Address of the Credit Card holder"_s);
+        QCOMPARE(card_->cmdOK->toolTip(), u"Accept Credit Card details"_s);
+        // Every caption fits its place.
+        for (const QLabel *label : card_->lblPage1) {
+            const QRect needed = label->fontMetrics().boundingRect(
+                label->contentsRect(), Qt::TextWordWrap | int(label->alignment()), label->text());
+            QVERIFY2(label->contentsRect().contains(needed), qPrintable(label->text()));
+        }
+        for (const QPushButton *button : {card_->cmdOK, card_->cmdCancel})
+            QVERIFY(button->sizeHint().width() <= button->width());
+    });
+}
+
+QTEST_MAIN(CreditCardTest)
+#include "tst_frmCreditCard.moc"

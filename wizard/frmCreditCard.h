@@ -1,0 +1,78 @@
+#pragma once
+
+#include "program_state.h"
+
+#include <QDialog>
+#include <array>
+#include <cstdint>
+
+class MultiLineBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+// The dialog in which the subscriber gives a credit card and picks a payment
+// plan, opened modally during the call. OK with valid entries hands the five
+// entries to the wizard's kept copies and sets gCardAccepted; Cancel and the
+// close box hand over nothing. Closing discards the entries: the next use
+// finds empty boxes and places the window anew beside the wizard, while the
+// plan bounds stay.
+class frmCreditCard final : public QDialog {
+    Q_OBJECT
+  public:
+    // wizard: the window to stand beside; held: the wizard's kept copies.
+    frmCreditCard(QWidget *wizard, WizardLinkState &held);
+
+    // The range of plan numbers on offer, both inclusive; 0 until the host
+    // sends its plans.
+    std::int16_t mintPlanNbrLo = 0;
+    std::int16_t mintPlanNbrHi = 0;
+
+    void LoadRegoDetails();
+    void InitialiseForm();
+
+    QLineEdit *txtCreditCardNumber = nullptr;
+    QLineEdit *txtExpiryDate = nullptr;
+    QLineEdit *txtNameOnCard = nullptr;
+    MultiLineBox *txtCardholderAddress = nullptr;
+    QLineEdit *txtPlanNbr = nullptr;
+    QPushButton *cmdOK = nullptr;
+    QPushButton *cmdCancel = nullptr;
+    QPlainTextEdit *txtPlan = nullptr;
+    std::array<QLabel *, 7> lblPage1{};
+
+    void Form_Load();
+    void Form_Activate();
+    void txtCreditCardNumber_GotFocus();
+    void txtExpiryDate_GotFocus();
+    void txtNameOnCard_GotFocus();
+    void txtCardholderAddress_GotFocus();
+    void txtPlanNbr_GotFocus();
+    void txtCreditCardNumber_KeyPress(std::int16_t &KeyAscii);
+    void txtExpiryDate_KeyPress(std::int16_t &KeyAscii);
+    void txtNameOnCard_KeyPress(std::int16_t &KeyAscii);
+    void txtCardholderAddress_KeyPress(std::int16_t &KeyAscii);
+    void txtPlanNbr_KeyPress(std::int16_t &KeyAscii);
+    void cmdOK_Click();
+    void cmdCancel_Click();
+
+  protected:
+    void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void done(int result) override;
+
+  private:
+    void CreateControls();
+    // Form_Load on the first use after the window was closed.
+    void EnsureLoaded();
+    void ClearEntries();
+    bool ValidateForm();
+    bool IsValidExpiryDate(const QByteArray &text) const;
+    // Focus and selection to the box, then the message; always false.
+    bool RefuseEntry(QWidget *box, const char *message);
+
+    QWidget *wizard_;
+    WizardLinkState &held_;
+    bool loaded_ = false;
+};
