@@ -1,5 +1,6 @@
 #pragma once
 
+#include "entry_control.h"
 #include "flags.h"
 
 #include <QByteArray>
@@ -29,26 +30,6 @@ struct WizardEntries {
     QByteArray txtCallbackNumber;
     std::int16_t chkInformation = 0; // 0 unticked
     QByteArray cboHeardAbout;
-};
-
-// The entry controls the user corrects when the host refuses a field.
-enum class EntryControl {
-    txtFirstName,
-    txtSurname,
-    txtAddress1,
-    txtAddress2,
-    txtAddress3,
-    cboState,
-    txtPostcode,
-    txtPhone,
-    txtEmail,
-    lstExisting,
-    txtAlternative,
-    txtNickName,
-    txtPassword,
-    txtCV,
-    txtCallbackNumber,
-    cboHeardAbout,
 };
 
 class ConversationWindow {

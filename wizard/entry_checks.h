@@ -1,5 +1,6 @@
 #pragma once
 
+#include "entry_control.h"
 #include "flags.h"
 
 #include <QByteArray>
@@ -9,21 +10,6 @@
 // The checks that guard each wizard page before the wizard moves forward or
 // submits. They see the entries as plain texts and choices, so they run
 // without the window.
-
-// The controls a failed check sends the user back to.
-enum class EntryControl {
-    txtFirstName,
-    txtAddress1,
-    cboState,
-    txtPostcode,
-    lstExisting,
-    txtAlternative,
-    txtNickName,
-    txtPassword,
-    txtPasswordConfirm,
-    txtCallbackNumberArea,
-    cboHeardAbout,
-};
 
 // What the page checks read, as the boxes hold it (untrimmed).
 struct PageEntries {

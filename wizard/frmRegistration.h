@@ -1,7 +1,10 @@
 #pragma once
 
+#include "conversation_window.h"
+#include "entry_control.h"
 #include "flags.h"
 #include "program_state.h"
+#include "registration_conversation.h"
 
 #include <QWidget>
 #include <array>
@@ -17,7 +20,7 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
-enum class EntryControl;
+class frmCreditCard;
 
 // A page of the wizard: a box that paints its background through its owner.
 class PictureBox final : public QWidget {
@@ -34,8 +37,9 @@ class PictureBox final : public QWidget {
 
 // The registration wizard's main window: four pages of entries, then Submit,
 // which stores them and calls the registration host. It lives for the whole
-// run and keeps the state of the registration link and of the card window.
-class frmRegistration final : public QWidget, public WizardLinkState {
+// run and keeps the state of the registration link and of the card window;
+// during the call it answers the host's packets from its entries.
+class frmRegistration final : public QWidget, public WizardLinkState, public ConversationWindow {
     Q_OBJECT
   public:
     // Why the window is closing, as Form_QueryUnload is told.
@@ -110,7 +114,7 @@ class frmRegistration final : public QWidget, public WizardLinkState {
 
     // Navigation and Submit.
     void ShowWizardPage(std::int16_t &newPage);
-    void EnableWizard(Flag flag);
+    void EnableWizard(Flag flag) override;
     void cmdNext_Click();
     void cmdBack_Click();
     void cmdStartOver_Click();
@@ -162,6 +166,23 @@ class frmRegistration final : public QWidget, public WizardLinkState {
     void txtAddress1_LostFocus();
     void txtAddress2_LostFocus();
 
+    // The conversation with the registration host: a framed packet in
+    // mReceiveBuffer is answered through lastPacket (gLastPacket); Continue
+    // answers the refused request once the user has corrected the entries.
+    Flag PacketProcess(QByteArray &lastPacket);
+    Flag PacketProcessContinue(QByteArray &packet);
+    // The card window, created on first use; it keeps its plan bounds.
+    frmCreditCard &CardWindow();
+
+    // What the conversation reads and shows in the window.
+    WizardEntries EntryTexts() const override;
+    void ShowCardWindow() override;
+    void SetCardPlanBounds(std::int16_t lo, std::int16_t hi) override;
+    bool CallInProgress() const override;
+    void HangUp() override;
+    void ShowEntryControl(EntryControl control) override;
+    void ShowContinue(bool visible) override;
+
     // Saved entries, pick lists and the connection choice.
     void SaveRegistrationDetails();
     void LoadRegistrationDetails();
@@ -184,4 +205,7 @@ class frmRegistration final : public QWidget, public WizardLinkState {
     // the pick in the list stays.
     void SetConnectionControls(bool listUsable, bool alternativeUsable);
     void ShowSurvey();
+
+    RegistrationConversation conversation_{*this, *this};
+    frmCreditCard *card_ = nullptr;
 };

@@ -7,3 +7,9 @@
 void frmRegistration::DialService(const QByteArray & /*number*/) {
     lblStatus->setText(QStringLiteral("Dialing Kestrune..."));
 }
+
+bool frmRegistration::CallInProgress() const {
+    return false;
+}
+
+void frmRegistration::HangUp() {}

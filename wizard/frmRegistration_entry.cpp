@@ -246,12 +246,22 @@ QWidget *frmRegistration::EntryControlWidget(EntryControl control) const {
     switch (control) {
     case EntryControl::txtFirstName:
         return txtFirstName;
+    case EntryControl::txtSurname:
+        return txtSurname;
     case EntryControl::txtAddress1:
         return txtAddress1;
+    case EntryControl::txtAddress2:
+        return txtAddress2;
+    case EntryControl::txtAddress3:
+        return txtAddress3;
     case EntryControl::cboState:
         return cboState;
     case EntryControl::txtPostcode:
         return txtPostcode;
+    case EntryControl::txtPhone:
+        return txtPhone;
+    case EntryControl::txtEmail:
+        return txtEmail;
     case EntryControl::lstExisting:
         return lstExisting;
     case EntryControl::txtAlternative:
@@ -262,8 +272,12 @@ QWidget *frmRegistration::EntryControlWidget(EntryControl control) const {
         return txtPassword;
     case EntryControl::txtPasswordConfirm:
         return txtPasswordConfirm;
+    case EntryControl::txtCV:
+        return txtCV;
     case EntryControl::txtCallbackNumberArea:
         return txtCallbackNumberArea;
+    case EntryControl::txtCallbackNumber:
+        return txtCallbackNumber;
     case EntryControl::cboHeardAbout:
         break;
     }

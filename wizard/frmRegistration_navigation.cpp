@@ -3,6 +3,7 @@
 
 #include "controls.h"
 #include "frmRegistration.h"
+#include "frmSurvey.h"
 #include "registry.h"
 #include "saved_details.h"
 #include "titles.h"
@@ -189,10 +190,11 @@ void frmRegistration::cmdFinish_Click() {
 }
 
 void frmRegistration::ShowSurvey() {
-    // The survey offered by Submit, shown modally under the hourglass with
-    // the arrow back once it closes. The program has no survey window yet:
-    // Yes goes on as No does.
     ui().setMousePointer(MousePointer::Hourglass);
+    {
+        frmSurvey survey(*this, mbolDoneSurvey);
+        ui().showModal(survey);
+    }
     ui().setMousePointer(MousePointer::Default);
 }
 

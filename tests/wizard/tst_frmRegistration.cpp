@@ -1,7 +1,12 @@
 #include "code_page.h"
 #include "entry_boxes.h"
+#include "field_records.h"
+#include "field_requests.h"
 #include "frmRegistration.h"
+#include "frmSurvey.h"
 #include "frmTerms.h"
+#include "number_codec.h"
+#include "packet_codec.h"
 #include "program_files.h"
 #include "program_folder.h"
 #include "program_state.h"
@@ -32,6 +37,13 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QByteArray kApp = "KestruneRegistration";
+
+// Answers the survey's one required question and presses Finish.
+void FinishSurvey(QDialog &dialog) {
+    auto &survey = dynamic_cast<frmSurvey &>(dialog);
+    survey.cboOccupation->setCurrentIndex(0);
+    survey.cmdFinish->click();
+}
 const QByteArray kMelbourne = "03 70101234\tMelbourne";
 const QByteArray kSydney = "02 70105678\tSydney";
 const QByteArray kSurveyQuestion =
@@ -119,6 +131,8 @@ class RegistrationWizardTest : public QObject {
     void closing();
     void submitSurveyQuestion_data();
     void submitSurveyQuestion();
+    void surveyAnswersReachTheHost_data();
+    void surveyAnswersReachTheHost();
     void dialNumberNotFound();
     void saveRestoreAndStartOver();
     void pickListFiles_data();
@@ -534,31 +548,79 @@ void RegistrationWizardTest::closing() {
 
 void RegistrationWizardTest::submitSurveyQuestion_data() {
     QTest::addColumn<bool>("surveyDone");
-    QTest::addColumn<MsgAnswer>("answer");
+    QTest::addColumn<QList<MsgAnswer>>("answers");
+    QTest::addColumn<bool>("finishSurvey");
+    QTest::addColumn<int>("messages");
     QTest::addColumn<bool>("dials");
-    QTest::newRow("Cancel") << false << MsgAnswer::Cancel << false;
-    QTest::newRow("Yes") << false << MsgAnswer::Yes << true;
-    QTest::newRow("No") << false << MsgAnswer::No << true;
-    QTest::newRow("survey already done") << true << MsgAnswer::Ok << true;
+    QTest::newRow("Cancel") << false << QList{MsgAnswer::Cancel} << false << 1 << false;
+    // The survey opens; cancelled with Yes to its question, or finished.
+    QTest::newRow("Yes, survey cancelled")
+        << false << QList{MsgAnswer::Yes, MsgAnswer::Yes} << false << 2 << true;
+    QTest::newRow("Yes, survey finished") << false << QList{MsgAnswer::Yes} << true << 2 << true;
+    QTest::newRow("No") << false << QList{MsgAnswer::No} << false << 1 << true;
+    QTest::newRow("survey already done") << true << QList<MsgAnswer>{} << false << 0 << true;
 }
 
 void RegistrationWizardTest::submitSurveyQuestion() {
     QFETCH(bool, surveyDone);
-    QFETCH(MsgAnswer, answer);
+    QFETCH(QList<MsgAnswer>, answers);
+    QFETCH(bool, finishSurvey);
+    QFETCH(int, messages);
     QFETCH(bool, dials);
     const auto window = StartWizard();
     FillUpToLastPage(*window);
     FillPage(*window, 3);
     window->mbolDoneSurvey = surveyDone ? kTrue : kFalse;
-    ui_->answers = {answer};
+    ui_->answers = answers;
+    if (finishSurvey)
+        ui_->modalActions.append(FinishSurvey);
     Click(window->cmdFinish);
-    QCOMPARE(ui_->messages.size(), surveyDone ? 0 : 1);
+    QCOMPARE(ui_->messages.size(), messages);
+    QCOMPARE(ui_->modalTitles.size(), answers.value(0) == MsgAnswer::Yes ? 1 : 0);
+    QCOMPARE(window->mbolDoneSurvey, surveyDone || finishSurvey ? kTrue : kFalse);
     QCOMPARE(GetSetting(kApp, "Page3", "NickName"), dials ? QByteArray("MARYS") : QByteArray());
     QCOMPARE(Dialled(), dials ? QByteArray("02 70105678") : QByteArray());
     QCOMPARE(window->lblStatus->text(), dials ? u"Dialing Kestrune..."_s : QString());
     QCOMPARE(window->cmdFinish->isEnabled(), !dials);
     QCOMPARE(window->Frame1->isVisible(), dials);
     QCOMPARE(window->intCurrentPage, std::int16_t(3));
+}
+
+void RegistrationWizardTest::surveyAnswersReachTheHost_data() {
+    QTest::addColumn<bool>("finishSurvey");
+    QTest::newRow("finished") << true;
+    QTest::newRow("cancelled") << false;
+}
+
+void RegistrationWizardTest::surveyAnswersReachTheHost() {
+    QFETCH(bool, finishSurvey);
+    modKestenrol::gSurveyAnswers = {};
+    modKestenrol::gPacketStart = 1;
+    modKestenrol::gPacketEnd = 126;
+    modKestenrol::gPacketEscape = 24;
+    const auto window = StartWizard();
+    FillUpToLastPage(*window);
+    FillPage(*window, 3);
+    ui_->answers = {MsgAnswer::Yes, MsgAnswer::Yes};
+    if (finishSurvey)
+        ui_->modalActions.append(FinishSurvey);
+    Click(window->cmdFinish);
+
+    // The host asks for field 23 alone.
+    window->mReceiveBuffer =
+        PacketPack(PacketString(1, "tag!", "s1", LongToBytes(1 << 22) + LongToBytes(0)));
+    QByteArray reply;
+    QCOMPARE(window->PacketProcess(reply), kTrue);
+    std::int16_t length = 0;
+    std::int16_t kind = 0;
+    QByteArray tag, sequence, data1, data2;
+    QCOMPARE(PacketUnString(PacketUnPack(reply), length, kind, tag, sequence, data1, data2), kTrue);
+    const QByteArray answers = finishSurvey ? SurveyAnswerText() : QByteArray();
+    QCOMPARE(data1 + data2, FieldEncode("23", answers));
+    if (finishSurvey) {
+        QCOMPARE(answers.count(','), 75);
+        QVERIFY(answers.startsWith("16-25,M,Academic/Teacher,"));
+    }
 }
 
 void RegistrationWizardTest::dialNumberNotFound() {

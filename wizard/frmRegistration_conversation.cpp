@@ -1,0 +1,114 @@
+// The registration conversation's view of the window: the entries it sends,
+// the card window, and the page it shows when the host refuses a field.
+
+#include "card_request.h"
+#include "code_page.h"
+#include "entry_boxes.h"
+#include "entry_routines.h"
+#include "frmCreditCard.h"
+#include "frmRegistration.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <algorithm>
+
+namespace {
+
+constexpr std::array<EntryControl, 9> kPage0Controls = {
+    EntryControl::txtFirstName, EntryControl::txtSurname,  EntryControl::txtAddress1,
+    EntryControl::txtAddress2,  EntryControl::txtAddress3, EntryControl::cboState,
+    EntryControl::txtPostcode,  EntryControl::txtPhone,    EntryControl::txtEmail};
+
+std::int16_t PageOf(EntryControl control) {
+    if (std::find(kPage0Controls.begin(), kPage0Controls.end(), control) != kPage0Controls.end())
+        return 0;
+    switch (control) {
+    case EntryControl::lstExisting:
+    case EntryControl::txtAlternative:
+        return 1;
+    case EntryControl::txtNickName:
+    case EntryControl::txtPassword:
+    case EntryControl::txtPasswordConfirm:
+    case EntryControl::txtCV:
+        return 2;
+    default:
+        return 3;
+    }
+}
+
+} // namespace
+
+Flag frmRegistration::PacketProcess(QByteArray &lastPacket) {
+    return conversation_.PacketProcess(lastPacket);
+}
+
+Flag frmRegistration::PacketProcessContinue(QByteArray &packet) {
+    return conversation_.PacketProcessContinue(packet);
+}
+
+frmCreditCard &frmRegistration::CardWindow() {
+    if (card_ == nullptr)
+        card_ = new frmCreditCard(this, *this);
+    return *card_;
+}
+
+WizardEntries frmRegistration::EntryTexts() const {
+    WizardEntries entries;
+    entries.txtFirstName = BoxText(txtFirstName);
+    entries.txtSurname = BoxText(txtSurname);
+    entries.txtAddress1 = BoxText(txtAddress1);
+    entries.txtAddress2 = BoxText(txtAddress2);
+    entries.txtAddress3 = BoxText(txtAddress3);
+    entries.cboState = ListText(cboState);
+    entries.txtPostcode = BoxText(txtPostcode);
+    entries.txtPhone = BoxText(txtPhone);
+    entries.txtEmail = BoxText(txtEmail);
+    if (const QListWidgetItem *picked = lstExisting->currentItem();
+        picked != nullptr && picked->isSelected())
+        entries.lstExisting = ToCodePage(picked->text());
+    entries.txtAlternative = BoxText(txtAlternative);
+    entries.txtNickName = BoxText(txtNickName);
+    entries.txtPassword = BoxText(txtPassword);
+    entries.txtCV = BoxText(txtCV);
+    entries.txtCallbackNumberArea = BoxText(txtCallbackNumberArea);
+    entries.txtCallbackNumber = BoxText(txtCallbackNumber);
+    entries.chkInformation = chkInformation->isChecked() ? 1 : 0;
+    entries.cboHeardAbout = ListText(cboHeardAbout);
+    return entries;
+}
+
+void frmRegistration::ShowCardWindow() {
+    AskForCardDetails(CardWindow(), *this, EntryTexts());
+}
+
+void frmRegistration::SetCardPlanBounds(std::int16_t lo, std::int16_t hi) {
+    frmCreditCard &card = CardWindow();
+    card.mintPlanNbrLo = lo;
+    card.mintPlanNbrHi = hi;
+}
+
+void frmRegistration::ShowEntryControl(EntryControl control) {
+    // The refused entry may lie on a later page than the one showing: no
+    // page check stands in the way of the correction.
+    if (intCurrentPage != kNoPage)
+        picPage.at(static_cast<std::size_t>(intCurrentPage))->hide();
+    intCurrentPage = kNoPage;
+    std::int16_t page = PageOf(control);
+    ShowWizardPage(page);
+    QWidget *widget = EntryControlWidget(control);
+    GiveFocus(widget);
+    SelectAllText(widget);
+}
+
+void frmRegistration::ShowContinue(bool visible) {
+    // Continue lies on top of Submit; while it shows, Submit must not be
+    // reachable by its mnemonic or Tab.
+    cmdFinish->setVisible(!visible);
+    cmdContinue->setVisible(visible);
+    if (visible)
+        cmdContinue->raise();
+}
