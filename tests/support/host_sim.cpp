@@ -23,7 +23,6 @@ HostSim::HostSim(const QByteArray &scenario) {
     if (!file.open(QIODevice::WriteOnly) || file.write(scenario) != scenario.size())
         return;
     file.close();
-    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process_.start(QStringLiteral(KESTRUNE_HOSTSIM),
                    {QStringLiteral("--record"), InFolder(folder_, "record"),
                     QStringLiteral("--trace"), tracePath(), file.fileName()});

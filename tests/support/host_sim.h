@@ -29,6 +29,8 @@ class HostSim {
     // Waits, letting events run, until the record holds the line.
     bool waitForRecord(const QByteArray &line, int milliseconds = 5000) const;
     QString tracePath() const;
+    // What the simulator wrote to its standard error.
+    QByteArray errors() { return process_.readAllStandardError(); }
     QProcess &process() { return process_; }
 
   private:
