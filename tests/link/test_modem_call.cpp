@@ -1,6 +1,7 @@
 // The modem call and its line, end to end: the telephony layer, the serial
 // line and the line receiver against the simulated modem and host on a
 // real pseudo-terminal.
+#include "dialling_locations.h"
 #include "hayes_telephony.h"
 #include "host_sim.h"
 #include "line_receiver.h"
@@ -143,6 +144,7 @@ void ModemCallTest::callLogsInReachesPacketsAndHangsUp() {
                 "send \"noise after connected\"\nwait 150\nrequest 1,2,20\n");
     QVERIFY(!sim.device().isEmpty());
     UseModem(sim.device());
+    QVERIFY(SaveLocations({{{"Home", "", false}, {"Office", "0,", true}}, 1}));
     QFile stale(LockPath(locks_, sim.device()));
     QVERIFY(stale.open(QIODevice::WriteOnly));
     stale.write("    999999\n");
@@ -164,7 +166,7 @@ void ModemCallTest::callLogsInReachesPacketsAndHangsUp() {
     QVERIFY(caller.frames[0].startsWith('\x01') && caller.frames[0].endsWith('~'));
     QCOMPARE(sim.record().count(kAnswer), 2);
     QVERIFY(sim.record().contains("command \"ATZ\""));
-    QVERIFY(sim.record().contains("dial \"T0395550100\""));
+    QVERIFY(sim.record().contains("dial \"P0,0395550100\""));
     QFile lock(LockPath(locks_, sim.device()));
     QVERIFY(lock.open(QIODevice::ReadOnly));
     QCOMPARE(LockFilePid(lock.readAll()), std::optional<long>(QCoreApplication::applicationPid()));
