@@ -32,6 +32,15 @@ struct Line {
     }
 };
 
+// "{" stands for the start mark, "^" for the escape.
+QByteArray Marks(QByteArray text) {
+    return text.replace('{', '\x01').replace('^', '\x18');
+}
+// The pieces between "|".
+QByteArrayList Pieces(const QByteArray &text) {
+    return text.isEmpty() ? QByteArrayList() : Marks(text).split('|');
+}
+
 const QByteArray kAnswer = kLoginAnswer;
 const QByteArray kLong = QByteArray(kLongestFrame - 2, 'x');
 
@@ -102,116 +111,55 @@ void LineReceiverTest::login() {
     QVERIFY(line.frames.isEmpty());
 }
 
+// Rows are written with "{" for the start mark, "^" for the escape and "|"
+// between reads, frames or answers.
 void LineReceiverTest::packets_data() {
-    QTest::addColumn<QByteArrayList>("reads");
-    QTest::addColumn<QList<bool>>("results");
-    QTest::addColumn<QByteArrayList>("frames");
-    QTest::addColumn<QByteArrayList>("sent");
+    QTest::addColumn<QByteArray>("reads");
+    QTest::addColumn<QByteArray>("results"); // "n" refuses a frame, one letter each
+    QTest::addColumn<QByteArray>("frames");
+    QTest::addColumn<QByteArray>("sent");
     QTest::addColumn<QByteArray>("buffer");
-    const QByteArrayList none;
-    QTest::newRow("one frame") << QByteArrayList{"\x01"
-                                                 "abc~"}
-                               << QList<bool>{}
-                               << QByteArrayList{"\x01"
-                                                 "abc~"}
-                               << QByteArrayList{"reply1"} << QByteArray();
-    QTest::newRow("noise before the start") << QByteArrayList{"xyz\x01"
-                                                              "ab~"}
-                                            << QList<bool>{}
-                                            << QByteArrayList{"\x01"
-                                                              "ab~"}
-                                            << QByteArrayList{"reply1"} << QByteArray();
-    QTest::newRow("no start mark")
-        << QByteArrayList{"ab~"} << QList<bool>{} << QByteArrayList{"ab~"}
-        << QByteArrayList{"reply1"} << QByteArray();
-    QTest::newRow("escaped end") << QByteArrayList{"\x01"
-                                                   "a\x18~b"}
-                                 << QList<bool>{} << none << none
-                                 << QByteArray("\x01"
-                                               "a\x18~b");
-    QTest::newRow("end after escaped escape") << QByteArrayList{"\x01"
-                                                                "a\x18\x18~z"}
-                                              << QList<bool>{}
-                                              << QByteArrayList{"\x01"
-                                                                "a\x18\x18~"}
-                                              << QByteArrayList{"reply1"} << QByteArray("z");
-    QTest::newRow("escape pair split over reads") << QByteArrayList{"\x01"
-                                                                    "a\x18",
-                                                                    "~b~"}
-                                                  << QList<bool>{}
-                                                  << QByteArrayList{"\x01"
-                                                                    "a\x18~b~"}
-                                                  << QByteArrayList{"reply1"} << QByteArray();
-    QTest::newRow("escaped start is data") << QByteArrayList{"\x01"
-                                                             "a\x18\x01"
-                                                             "b~"}
-                                           << QList<bool>{}
-                                           << QByteArrayList{"\x01"
-                                                             "a\x18\x01"
-                                                             "b~"}
-                                           << QByteArrayList{"reply1"} << QByteArray();
-    QTest::newRow("two frames in one read") << QByteArrayList{"\x01"
-                                                              "a~\x01"
-                                                              "b~"}
-                                            << QList<bool>{}
-                                            << QByteArrayList{"\x01"
-                                                              "a~",
-                                                              "\x01"
-                                                              "b~"}
-                                            << QByteArrayList{"reply1", "reply2"} << QByteArray();
-    QTest::newRow("a dropped frame drops the rest of its read")
-        << QByteArrayList{"\x01"
-                          "a~\x01"
-                          "b~",
-                          "\x01"
-                          "c~"}
-        << QList<bool>{false}
-        << QByteArrayList{"\x01"
-                          "a~",
-                          "\x01"
-                          "c~"}
-        << QByteArrayList{"reply2"} << QByteArray();
-    QTest::newRow("longest frame")
-        << QByteArrayList{"\x01" + kLong + "~"} << QList<bool>{}
-        << QByteArrayList{"\x01" + kLong + "~"} << QByteArrayList{"reply1"} << QByteArray();
-    QTest::newRow("too long: skipped to its end") << QByteArrayList{"\x01" + kLong + "x", "y~\x01"
-                                                                                          "ok~"}
-                                                  << QList<bool>{}
-                                                  << QByteArrayList{"\x01"
-                                                                    "ok~"}
-                                                  << QByteArrayList{"reply1"} << QByteArray();
-    QTest::newRow("too long: skipped to the next start")
-        << QByteArrayList{"\x01" + kLong + kLong +
-                          "\x01"
-                          "ok~"}
-        << QList<bool>{}
-        << QByteArrayList{"\x01"
-                          "ok~"}
-        << QByteArrayList{"reply1"} << QByteArray();
-    QTest::newRow("too long: escapes still paired while skipping")
-        << QByteArrayList{"\x01" + kLong + "xy\x18~\x18", "\x01z~\x01"
-                                                          "ok~"}
-        << QList<bool>{}
-        << QByteArrayList{"\x01"
-                          "ok~"}
-        << QByteArrayList{"reply1"} << QByteArray();
-    QTest::newRow("noise without marks") << QByteArrayList{QByteArray(3 * kLongestFrame + 5, 'n')}
-                                         << QList<bool>{} << none << none << QByteArray();
+    const auto row = [](const char *name, const QByteArray &reads, const char *results,
+                        const QByteArray &frames, const char *sent, const char *buffer) {
+        QTest::newRow(name) << reads << QByteArray(results) << frames << QByteArray(sent)
+                            << QByteArray(buffer);
+    };
+    const QByteArray longest = "{" + kLong + "~";
+    row("one frame", "{abc~", "", "{abc~", "reply1", "");
+    row("noise before the start", "xyz{ab~", "", "{ab~", "reply1", "");
+    row("no start mark", "ab~", "", "ab~", "reply1", "");
+    row("escaped end", "{a^~b", "", "", "", "{a^~b");
+    row("end after escaped escape", "{a^^~z", "", "{a^^~", "reply1", "z");
+    row("escape pair split over reads", "{a^|~b~", "", "{a^~b~", "reply1", "");
+    row("escaped start is data", "{a^{b~", "", "{a^{b~", "reply1", "");
+    row("two frames in one read", "{a~{b~", "", "{a~|{b~", "reply1|reply2", "");
+    row("a dropped frame drops the rest of its read", "{a~{b~|{c~", "n", "{a~|{c~", "reply2", "");
+    row("longest frame", longest, "", longest, "reply1", "");
+    row("too long: skipped to its end", "{" + kLong + "x|y~{ok~", "", "{ok~", "reply1", "");
+    row("too long: skipped to the next start", "{" + kLong + kLong + "{ok~", "", "{ok~", "reply1",
+        "");
+    row("too long: escapes still paired while skipping", "{" + kLong + "xy^~^|{z~{ok~", "", "{ok~",
+        "reply1", "");
+    row("noise without marks", QByteArray(3 * kLongestFrame + 5, 'n'), "", "", "", "");
 }
 
 void LineReceiverTest::packets() {
-    QFETCH(QByteArrayList, reads);
-    QFETCH(QList<bool>, results);
+    QFETCH(QByteArray, reads);
+    QFETCH(QByteArray, results);
+    QFETCH(QByteArray, frames);
+    QFETCH(QByteArray, sent);
+    QFETCH(QByteArray, buffer);
     Line line;
     line.packetMode = kTrue;
-    line.results = results;
-    for (const QByteArray &read : reads) {
+    for (const char result : results)
+        line.results.append(result != 'n');
+    for (const QByteArray &read : Pieces(reads)) {
         line.receive(read);
         QVERIFY(line.buffer.size() < kLongestFrame);
     }
-    QTEST(line.frames, "frames");
-    QTEST(line.sent, "sent");
-    QTEST(line.buffer, "buffer");
+    QCOMPARE(line.frames, Pieces(frames));
+    QCOMPARE(line.sent, Pieces(sent));
+    QCOMPARE(line.buffer, Marks(buffer));
     QCOMPARE(line.packetMode, kTrue);
 }
 
@@ -222,31 +170,20 @@ void LineReceiverTest::inputDuringAFrameWaitsItsTurn() {
     int nested = 0;
     line.duringFrame = [&] {
         if (nested++ == 0) {
-            line.receive("\x01"
-                         "c~");
-            line.receive(QByteArray(2 * kLongestFrame, 'n') + "\x01"
-                                                              "d~");
+            line.receive(Marks("{c~"));
+            line.receive(QByteArray(2 * kLongestFrame, 'n') + Marks("{d~"));
             QCOMPARE(line.frames.size(), 1);
         }
     };
-    line.receive("\x01"
-                 "a~\x01"
-                 "b~");
-    QCOMPARE(line.frames, (QByteArrayList{"\x01"
-                                          "a~",
-                                          "\x01"
-                                          "b~",
-                                          "\x01"
-                                          "d~"}));
-    QCOMPARE(line.sent, (QByteArrayList{"reply1", "reply2", "reply3"}));
+    line.receive(Marks("{a~{b~"));
+    QCOMPARE(line.frames, Pieces("{a~|{b~|{d~"));
+    QCOMPARE(line.sent, Pieces("reply1|reply2|reply3"));
 }
 
 void LineReceiverTest::resetGivesAFreshLine() {
     Line line;
     line.receive("connected");
-    line.receive("\x01"
-                 "a~\x01"
-                 "half\x18");
+    line.receive(Marks("{a~{half^"));
     QVERIFY(line.packetMode == kTrue && !line.lastPacket.isEmpty());
     line.receiver.Reset();
     QVERIFY(line.packetMode == kFalse && line.buffer.isEmpty() && line.lastPacket.isEmpty());
