@@ -1,0 +1,85 @@
+#include "dialling_locations.h"
+
+#include "hayes_results.h"
+#include "settings.h"
+#include "startup.h"
+#include "text.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr char kPulse[] = "Pulse";
+constexpr char kTone[] = "Tone";
+
+QByteArray NumberedKey(const char *key, int number) {
+    return number == 1 ? QByteArray(key) : key + QByteArray::number(number);
+}
+
+QByteArray ReadLocationSetting(const char *key, int number = 1) {
+    return Trim(GetSetting(kSettingsApp, kLocationSection, NumberedKey(key, number)));
+}
+
+bool WriteLocationSetting(const char *key, int number, const QByteArray &value) {
+    return SaveSetting(kSettingsApp, kLocationSection, NumberedKey(key, number), value);
+}
+
+} // namespace
+
+DiallingLocations ReadLocations() {
+    DiallingLocations locations;
+    for (int number = 1; number <= kMostLocations; ++number) {
+        const QByteArray name = ReadLocationSetting("Name", number);
+        if (name.isEmpty())
+            break;
+        const bool pulse =
+            ReadLocationSetting("Dialing", number).compare(kPulse, Qt::CaseInsensitive) == 0;
+        locations.list.append({name, ReadLocationSetting("Prefix", number), pulse});
+    }
+    if (locations.list.isEmpty())
+        locations.list.append({kDefaultLocationName, {}, false});
+    bool ok = false;
+    const int current = ReadLocationSetting("Current").toInt(&ok) - 1;
+    if (ok && current >= 0 && current < locations.list.size())
+        locations.current = current;
+    return locations;
+}
+
+QByteArray LocationProblem(const DiallingLocation &location) {
+    const QByteArray name = Trim(location.name);
+    if (name.isEmpty())
+        return "Please enter a name for the location.";
+    const bool printable = std::all_of(name.begin(), name.end(),
+                                       [](char c) { return static_cast<unsigned char>(c) >= ' '; });
+    if (name.size() > kLongestLocationName || !printable)
+        return "The name of a location may hold at most " +
+               QByteArray::number(kLongestLocationName) + " characters, and no line breaks.";
+    if (location.outsideLine.size() > kLongestOutsideLine || !IsDialText(location.outsideLine))
+        return "The outside line prefix may hold only digits, \"*\", \"#\" and \",\" (a pause), "
+               "at most " +
+               QByteArray::number(kLongestOutsideLine) + " of them.";
+    return {};
+}
+
+bool SaveLocations(const DiallingLocations &locations) {
+    const qsizetype count = locations.list.size();
+    if (count == 0 || count > kMostLocations || locations.current < 0 || locations.current >= count)
+        return false;
+    if (std::any_of(locations.list.begin(), locations.list.end(),
+                    [](const DiallingLocation &l) { return !LocationProblem(l).isEmpty(); }))
+        return false;
+    if (!DeleteSetting(kSettingsApp, kLocationSection))
+        return false;
+    for (int number = 1; number <= count; ++number) {
+        const DiallingLocation &location = locations.list[number - 1];
+        if (!WriteLocationSetting("Name", number, Trim(location.name)) ||
+            !WriteLocationSetting("Prefix", number, location.outsideLine) ||
+            !WriteLocationSetting("Dialing", number, location.pulse ? kPulse : kTone))
+            return false;
+    }
+    return SaveCurrentLocation(locations.current);
+}
+
+bool SaveCurrentLocation(int index) {
+    return WriteLocationSetting("Current", 1, QByteArray::number(index + 1));
+}

@@ -1,0 +1,113 @@
+#pragma once
+
+#include "hayes_results.h"
+#include "serial_line.h"
+#include "telephony.h"
+#include "uucp_lock.h"
+
+#include <QSerialPort>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+// How long the modem is given, and the pauses of hanging up, in
+// milliseconds. Tests shorten them.
+struct HayesTimings {
+    int commandWait = 5000; // answer to the initialisation string or to ATH0
+    int dialWait = 60000;   // outcome of the dial command
+    int guardTime = 1100;   // silence before and after "+++"
+    int dtrDropTime = 500;  // DTR held low to hang up
+    int carrierPoll = 250;  // between looks at carrier detect
+    int exitWait = 2000;    // each answer while hanging up on the way out
+};
+
+// Calls through a Hayes-compatible modem on a serial device, at 9600 baud,
+// 8 data bits, no parity, 1 stop bit, no flow control. The modem is sent its
+// initialisation string, then the dial command; its verbal result codes
+// decide the outcome. Once connected, the same open port is the Line().
+//
+// The device is opened only if no other live program holds a UUCP lock on
+// it, and is locked while open. Hanging up drops DTR where the device
+// allows it, else escapes to command mode ("+++" between guard times) and
+// sends ATH0.
+class HayesTelephony final : public Telephony {
+    Q_OBJECT
+  public:
+    explicit HayesTelephony(QObject *parent = nullptr);
+    // Hangs up a call still in progress, waiting for the modem.
+    ~HayesTelephony() override;
+    HayesTelephony(const HayesTelephony &) = delete;
+    HayesTelephony &operator=(const HayesTelephony &) = delete;
+
+    void setTimings(const HayesTimings &timings) { timings_ = timings; }
+    void setLockFolder(const QByteArray &folder) { lockFolder_ = folder; }
+
+    DialResult Dial(const QByteArray &number) override;
+    bool CallInProgress() const override { return port_ != nullptr; }
+    std::int32_t HangUp() override;
+    std::int32_t CurrentModem() const override { return currentModem_; }
+    void SetCurrentModem(std::int32_t index) override { currentModem_ = index; }
+    QByteArrayList ModemNames() const override;
+    QByteArrayList LocationNames(std::int32_t &current) const override;
+    bool SetCurrentLocation(std::int32_t index) override;
+    SerialLine &Line() override { return line_; }
+
+    // Hangs up at once, waiting for the modem here rather than in the event
+    // loop: for the way out of the program. Raises no events.
+    void HangUpNow();
+
+  private:
+    enum class Phase {
+        Idle,
+        Initialising,     // initialisation string sent
+        Dialling,         // dial command sent
+        Connected,        // the port is the line
+        DroppingDtr,      // hanging up: DTR low
+        GuardBefore,      // hanging up: silence before "+++"
+        GuardAfter,       // hanging up: "+++" sent, waiting for OK
+        Aborting,         // hanging up a dial: CR sent, waiting for its answer
+        AwaitingHangupOk, // hanging up: ATH0 sent
+    };
+
+    void post(std::function<void()> event);
+    std::int32_t nextRequestId() { return nextRequestId_++; }
+
+    void onReadyRead();
+    void onResultLine(const QByteArray &line);
+    void onTimeout();
+    void onPortError(QSerialPort::SerialPortError error);
+    void onCarrierPoll();
+
+    void sendDialCommand();
+    void connectCall(std::int32_t speed);
+    void endDial(std::int32_t state);
+    void failDial(std::int32_t status);
+    void takeLineBytes(const QByteArray &bytes);
+    void watchCarrier();
+    void carrierLost();
+    void lineFailed();
+    void sendHangupCommand();
+    void finishHangup(std::int32_t status);
+    bool waitForResult(int milliseconds);
+    void closePort();
+
+    HayesTimings timings_;
+    QByteArray lockFolder_ = kLockFolder;
+    std::int32_t currentModem_ = 0;
+    std::int32_t nextRequestId_ = 1;
+
+    Phase phase_ = Phase::Idle;
+    QSerialPort *port_ = nullptr;
+    std::unique_ptr<UucpLock> lock_;
+    quint64 session_ = 0;
+    bool failurePending_ = false;
+    std::int32_t dialId_ = 0;
+    std::int32_t hangupId_ = 0;
+    QByteArray dialCommand_;
+    ResultLines results_;
+    QByteArray tail_; // the last bytes of the line, to find NO CARRIER across reads
+    bool carrierSeen_ = false;
+    QTimer timer_;
+    QTimer carrierTimer_;
+    SerialLine line_;
+};
