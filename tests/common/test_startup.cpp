@@ -18,11 +18,11 @@ using namespace modKestenrol;
 namespace {
 
 QByteArray appPathSetting() {
-    return GetSetting("KestruneRegistration", "Properties", "AppPath");
+    return GetPathSetting("KestruneRegistration", "Properties", "AppPath");
 }
 
 void setAppPath(const QByteArray &value) {
-    QVERIFY(SaveSetting("KestruneRegistration", "Properties", "AppPath", value));
+    QVERIFY(SavePathSetting("KestruneRegistration", "Properties", "AppPath", value));
 }
 
 // Reads the real settings file but refuses every write, as a settings file
@@ -71,6 +71,7 @@ class StartupTest : public QObject {
     void cleanup() { machine_.reset(); }
     void appPathSetting_data();
     void appPathSetting();
+    void folderNamedInUtf8IsFound();
     void blanksOnBothReadsEndTheProgram();
     void acceptingOpensTheWizard();
     void rejectingOrClosingEndsTheProgram();
@@ -111,6 +112,24 @@ void StartupTest::appPathSetting() {
     QCOMPARE(appPath, expected + '/');
     QVERIFY(script.messages.isEmpty());
     QCOMPARE(script.beeps, 0);
+}
+
+// The settings file names the program folder as it reads.
+void StartupTest::folderNamedInUtf8IsFound() {
+    ScriptedUi script;
+    const QString folder = machine_->root() + QStringLiteral("/Zo\u00eb \u201cK\u201d");
+    QVERIFY(QDir().mkpath(folder));
+    QFile terms(folder + QStringLiteral("/terms.txt"));
+    QVERIFY(terms.open(QIODevice::WriteOnly));
+    QVERIFY(QDir().mkpath(machine_->configHome() + QStringLiteral("/Kestrune")));
+    QFile settings(machine_->configHome() + QStringLiteral("/Kestrune/KestruneRegistration.ini"));
+    QVERIFY(settings.open(QIODevice::WriteOnly));
+    settings.write("[Properties]\nAppPath=" + folder.toUtf8() + '\n');
+    settings.close();
+    QVERIFY(FindAppPath(gAppPath));
+    QCOMPARE(gAppPath, QFile::encodeName(folder) + '/');
+    QCOMPARE(FindProgramFile("terms.txt"), QFile::encodeName(terms.fileName()));
+    QCOMPARE(::appPathSetting(), QFile::encodeName(folder));
 }
 
 void StartupTest::blanksOnBothReadsEndTheProgram() {
