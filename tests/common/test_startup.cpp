@@ -159,7 +159,7 @@ void StartupTest::acceptingOpensTheWizard() {
     bool wizardOpened = false;
     script.modalActions.append(fireSplashTimer);
     script.modalActions.append([&](QDialog &dialog) {
-        // The terms window's activation undid the splash's hourglass.
+        // The terms are loaded: the splash's hourglass is gone.
         QCOMPARE(script.mousePointer(), MousePointer::Default);
         dynamic_cast<frmTerms &>(dialog).cmdAccept->click();
     });
