@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <cstdlib>
 
 namespace {
 
@@ -64,7 +65,7 @@ void Main(const std::function<void()> &showRegistration) {
     gPacketEscape = 24;
 
     if (!FindAppPath(gAppPath)) {
-        ui().endProgram();
+        ui().endProgram(EXIT_FAILURE);
         return;
     }
 

@@ -147,6 +147,7 @@ void StartupTest::blanksOnBothReadsEndTheProgram() {
     QCOMPARE(script.messages.first().title, QByteArray("Kestrune"));
     QCOMPARE(script.messages.first().icon, MsgIcon::Critical);
     QVERIFY(script.ended);
+    QCOMPARE(script.endStatus, 1);
     QVERIFY(script.modalTitles.isEmpty());
     QVERIFY(!wizardOpened);
 }
@@ -186,6 +187,7 @@ void StartupTest::rejectingOrClosingEndsTheProgram() {
         });
         Main([&] { wizardOpened = true; });
         QVERIFY(script.ended);
+        QCOMPARE(script.endStatus, 0);
         QVERIFY(!wizardOpened);
         QVERIFY(script.messages.isEmpty());
         const QWidgetList windows = QApplication::topLevelWidgets();
