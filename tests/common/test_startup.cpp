@@ -7,6 +7,7 @@
 #include "scripted_ui.h"
 #include "settings.h"
 #include "startup.h"
+#include "tile_picture.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -61,6 +62,17 @@ void fireSplashTimer(QDialog &dialog) {
     splash.Timer1_Timer();
 }
 
+// A wizard page: its background tiled from frmColors' imgBlue.
+class TiledBox final : public QWidget {
+  public:
+    TiledBox() { setAutoFillBackground(true); }
+
+  protected:
+    void paintEvent(QPaintEvent * /*event*/) override {
+        TilePicture(*this, *frmColors::instance().imgBlue, 0);
+    }
+};
+
 } // namespace
 
 class StartupTest : public QObject {
@@ -73,6 +85,7 @@ class StartupTest : public QObject {
     void appPathSetting();
     void folderNamedInUtf8IsFound();
     void blanksOnBothReadsEndTheProgram();
+    void acceptingOpensTheWizard_data();
     void acceptingOpensTheWizard();
     void rejectingOrClosingEndsTheProgram();
     void splashShowsTheLogoWhenPresent();
@@ -152,11 +165,21 @@ void StartupTest::blanksOnBothReadsEndTheProgram() {
     QVERIFY(!wizardOpened);
 }
 
+// Without blue.bmp first: the tile, once loaded, stays for the process.
+void StartupTest::acceptingOpensTheWizard_data() {
+    QTest::addColumn<bool>("tile");
+    QTest::newRow("without blue.bmp") << false;
+    QTest::newRow("with blue.bmp") << true;
+}
+
 void StartupTest::acceptingOpensTheWizard() {
+    QFETCH(bool, tile);
     ScriptedUi script;
     setAppPath(QFile::encodeName(machine_->path()));
-    QFile::copy(QStringLiteral(KESTRUNE_SAMPLE_DIR "/blue.bmp"),
-                machine_->path() + QStringLiteral("/blue.bmp"));
+    if (tile) {
+        QVERIFY(QFile::copy(QStringLiteral(KESTRUNE_SAMPLE_DIR "/blue.bmp"),
+                            machine_->path() + QStringLiteral("/blue.bmp")));
+    }
     bool wizardOpened = false;
     script.modalActions.append(fireSplashTimer);
     script.modalActions.append([&](QDialog &dialog) {
@@ -172,7 +195,19 @@ void StartupTest::acceptingOpensTheWizard() {
     QCOMPARE(gAppPath, machine_->appPath());
     QCOMPARE(script.modalTitles,
              (QList<QByteArray>{"Kestrune", "Kestrune - Terms and Conditions"}));
-    QCOMPARE(frmColors::instance().imgBlue->size(), QSize(80, 80));
+    QCOMPARE(frmColors::instance().imgBlue->size(), tile ? QSize(80, 80) : QSize(0, 0));
+    // A page tiled from it: blue.bmp's blue, or its own colour untouched.
+    TiledBox page;
+    page.resize(100, 60);
+    const QImage painted = page.grab().toImage();
+    const QColor plain = page.palette().color(QPalette::Window);
+    int tiled = 0;
+    for (int y = 0; y < painted.height(); ++y) {
+        for (int x = 0; x < painted.width(); ++x)
+            tiled += painted.pixelColor(x, y) == plain ? 0 : 1;
+    }
+    QCOMPARE(tiled > 0, tile);
+    QVERIFY(script.messages.isEmpty());
 }
 
 void StartupTest::rejectingOrClosingEndsTheProgram() {
