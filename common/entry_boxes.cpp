@@ -89,7 +89,11 @@ void MultiLineBox::keyPressEvent(QKeyEvent *event) {
         insertLimited(QStringLiteral("\n"));
         return;
     }
-    if (enter || (!event->text().isEmpty() && event->text()[0].isPrint())) {
+    // Control with a letter is a command (paste, undo, ...), whatever text
+    // the key carries.
+    const bool command = event->modifiers().testFlag(Qt::ControlModifier) &&
+                         !event->modifiers().testFlag(Qt::AltModifier);
+    if (enter || (!command && !event->text().isEmpty() && event->text()[0].isPrint())) {
         insertLimited(enter ? QStringLiteral("\n") : event->text());
         return;
     }

@@ -17,9 +17,22 @@
 
 namespace {
 
+// Longer than several lines of the box: such a word is broken anywhere.
+constexpr qsizetype kLongestWord = 1024;
+
 QPushButton *button(QWidget *parent, const char *name, const char *caption, const char *tip,
                     int left) {
     return CommandButton(parent, name, caption, tip, TwipsRect(left, 6240, 1815, 435));
+}
+
+bool hasOverlongWord(const QString &text) {
+    qsizetype run = 0;
+    for (const QChar character : text) {
+        run = character.isSpace() ? 0 : run + 1;
+        if (run > kLongestWord)
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -85,8 +98,13 @@ void frmTerms::Form_Load() {
         return;
     }
     // The text box shows line breaks as plain new lines.
-    txtTerms->setPlainText(
-        FromCodePage(TermsText(lines)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    const QString text =
+        FromCodePage(TermsText(lines)).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    // Looking for word ends through a huge word would hold the window up
+    // for seconds.
+    txtTerms->setWordWrapMode(hasOverlongWord(text) ? QTextOption::WrapAnywhere
+                                                    : QTextOption::WrapAtWordBoundaryOrAnywhere);
+    txtTerms->setPlainText(text);
     ui().setMousePointer(MousePointer::Default);
 }
 

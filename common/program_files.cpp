@@ -4,6 +4,7 @@
 #include "program_state.h"
 
 #include <QFile>
+#include <algorithm>
 
 #ifndef KESTRUNE_DATA_DIR
 #define KESTRUNE_DATA_DIR "/usr/share/kestrune/kestenrol/"
@@ -37,17 +38,24 @@ QByteArray FindProgramFile(const QByteArray &name) {
     return {};
 }
 
-bool ReadTextLines(const QByteArray &path, QList<QByteArray> &lines, FileError &error) {
+bool ReadTextLines(const QByteArray &path, QList<QByteArray> &lines, FileError &error,
+                   qsizetype maxBytes) {
     lines.clear();
     QFile file(QFile::decodeName(path));
     if (!file.open(QIODevice::ReadOnly)) {
         error = {kPathFileAccessError, "Path/File access error"};
         return false;
     }
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.read(maxBytes + 1);
     if (file.error() != QFileDevice::NoError) {
         error = {kDeviceIoError, "Device I/O error"};
         return false;
+    }
+    if (bytes.size() > maxBytes) {
+        bytes.truncate(maxBytes);
+        const qsizetype lastBreak = std::max(bytes.lastIndexOf('\r'), bytes.lastIndexOf('\n'));
+        if (lastBreak >= 0)
+            bytes.truncate(lastBreak + 1);
     }
     qsizetype start = 0;
     for (qsizetype i = 0; i < bytes.size(); ++i) {

@@ -21,7 +21,15 @@ struct FileError {
     QByteArray description;
 };
 
+// The most of a text file that is read: the program's files are a few
+// kilobytes, and a huge or damaged one must not hold up or swamp a window.
+inline constexpr qsizetype kTextFileLimit = 64 * 1024;
+
 // Reads the file's lines (ending in CR LF, LF or CR). A final line without
 // its line break still counts; no empty line follows a final line break.
-// Returns false and fills error when the file cannot be opened or read.
-bool ReadTextLines(const QByteArray &path, QList<QByteArray> &lines, FileError &error);
+// Only the first maxBytes bytes are read: a longer file ends with the last
+// line that is complete within them, or is cut at maxBytes when they hold no
+// line break. Returns false and fills error when the file cannot be opened
+// or read.
+bool ReadTextLines(const QByteArray &path, QList<QByteArray> &lines, FileError &error,
+                   qsizetype maxBytes = kTextFileLimit);

@@ -106,10 +106,11 @@ void QtUi::showModal(QDialog &dialog) {
     dialog.exec();
 }
 
-void QtUi::endProgram() {
+void QtUi::endProgram(int exitStatus) {
     ended_ = true;
+    exitStatus_ = exitStatus;
     // Close handlers consult programEnded() and skip their confirmations.
     for (QWidget *window : QApplication::topLevelWidgets())
         window->close();
-    QCoreApplication::exit(0);
+    QCoreApplication::exit(exitStatus);
 }

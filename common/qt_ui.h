@@ -12,10 +12,12 @@ class QtUi final : public Ui {
     MousePointer mousePointer() const override { return pointer_; }
     void doEvents() override;
     void showModal(QDialog &dialog) override;
-    void endProgram() override;
+    void endProgram(int exitStatus = 0) override;
     bool programEnded() const override { return ended_; }
+    int exitStatus() const override { return exitStatus_; }
 
   private:
     MousePointer pointer_ = MousePointer::Default;
     bool ended_ = false;
+    int exitStatus_ = 0;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <cstdint>
 
 // The five registry calls the program needs, with the machine registry's
@@ -18,12 +19,19 @@ inline constexpr RegStatus ERROR_SUCCESS = 0;
 inline constexpr RegStatus ERROR_FILE_NOT_FOUND = 2;
 inline constexpr RegStatus ERROR_ACCESS_DENIED = 5;
 inline constexpr RegStatus ERROR_INVALID_HANDLE = 6;
+// Another program holds the store; trying again later may succeed.
+inline constexpr RegStatus ERROR_BUSY = 170;
 inline constexpr RegStatus ERROR_MORE_DATA = 234;
 inline constexpr RegStatus ERROR_BADDB = 1009;
 inline constexpr std::uint32_t REG_SZ = 1;
 inline constexpr std::uint32_t REG_DWORD = 4;
 // Read, write and create rights; asked for whenever a key is opened or created.
 inline constexpr std::uint32_t KEY_RIGHTS = 0x2003F;
+
+struct RegStringValue {
+    QByteArray name;
+    QByteArray text;
+};
 
 class RegistryApi {
   public:
@@ -42,6 +50,18 @@ class RegistryApi {
     virtual RegStatus RegSetValueExA(RegHandle key, const QByteArray &valueName, std::uint32_t type,
                                      const char *data, std::uint32_t dataLength) = 0;
     virtual RegStatus RegCloseKey(RegHandle key) = 0;
+
+    // Sets several string values of the key together: all of them or, on
+    // failure, none. A store without transactions sets them one by one.
+    virtual RegStatus RegSetStringValues(RegHandle key, const QList<RegStringValue> &values) {
+        for (const RegStringValue &value : values) {
+            const RegStatus status = RegSetValueExA(key, value.name, REG_SZ, value.text.constData(),
+                                                    static_cast<std::uint32_t>(value.text.size()));
+            if (status != ERROR_SUCCESS)
+                return status;
+        }
+        return ERROR_SUCCESS;
+    }
 };
 
 } // namespace winreg

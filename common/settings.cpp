@@ -1,14 +1,23 @@
 #include "settings.h"
 
+#include "code_page.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+// The settings folders and file are the user's alone, whatever the umask:
+// the file holds the subscriber's password.
+constexpr mode_t kFolderMode = 0700;
+constexpr mode_t kFileMode = 0600;
 
 SettingsStore *gReplacement = nullptr;
 
@@ -16,17 +25,41 @@ QString keyPath(const QByteArray &section, const QByteArray &key) {
     return QString::fromLatin1(section) + QLatin1Char('/') + QString::fromLatin1(key);
 }
 
+// Makes the folder and its missing parents, each new one private.
+bool makePrivateFolder(const QString &folder) {
+    const QByteArray path = QFile::encodeName(QDir::cleanPath(folder));
+    for (qsizetype end = path.indexOf('/', 1);; end = path.indexOf('/', end + 1)) {
+        const QByteArray part = end < 0 ? path : path.left(end);
+        if (::mkdir(part.constData(), kFolderMode) == 0) {
+            if (::chmod(part.constData(), kFolderMode) != 0)
+                return false;
+        } else if (errno != EEXIST) {
+            return false;
+        }
+        if (end < 0)
+            break;
+    }
+    struct stat info {};
+    return ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 // Makes sure the file exists with owner-only permissions before QSettings
-// writes it; QSettings keeps the permissions of the file it replaces.
-bool preparePrivateFile(const QString &path) {
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+// writes it (QSettings keeps the permissions of the file it replaces); an
+// existing file is tightened first. Only an existing file when create is
+// false.
+bool preparePrivateFile(const QString &path, bool create) {
+    if (create && !makePrivateFolder(QFileInfo(path).absolutePath()))
         return false;
     const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    const int fd =
+        ::open(native.constData(), O_WRONLY | O_CLOEXEC | (create ? O_CREAT : 0), kFileMode);
     if (fd < 0)
         return false;
+    struct stat info {};
+    const bool tight = ::fstat(fd, &info) == 0 &&
+                       ((info.st_mode & 07777) == kFileMode || ::fchmod(fd, kFileMode) == 0);
     ::close(fd);
-    return QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    return tight;
 }
 
 bool sync(QSettings &settings) {
@@ -37,31 +70,63 @@ bool sync(QSettings &settings) {
 
 } // namespace
 
+QByteArray SettingsStore::readPath(const QByteArray &app, const QByteArray &section,
+                                   const QByteArray &key) {
+    return QFile::encodeName(FromCodePage(read(app, section, key)));
+}
+
+bool SettingsStore::writePath(const QByteArray &app, const QByteArray &section,
+                              const QByteArray &key, const QByteArray &path) {
+    return write(app, section, key, ToCodePage(QFile::decodeName(path)));
+}
+
 QString IniSettingsStore::filePath(const QByteArray &app) {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/Kestrune/") + QString::fromLatin1(app) + QStringLiteral(".ini");
 }
 
+QString IniSettingsStore::readText(const QByteArray &app, const QByteArray &section,
+                                   const QByteArray &key) {
+    const QSettings settings(filePath(app), QSettings::IniFormat);
+    return settings.value(keyPath(section, key)).toString();
+}
+
+bool IniSettingsStore::writeText(const QByteArray &app, const QByteArray &section,
+                                 const QByteArray &key, const QString &value) {
+    const QString path = filePath(app);
+    if (!preparePrivateFile(path, true))
+        return false;
+    QSettings settings(path, QSettings::IniFormat);
+    settings.setValue(keyPath(section, key), value);
+    return sync(settings);
+}
+
 QByteArray IniSettingsStore::read(const QByteArray &app, const QByteArray &section,
                                   const QByteArray &key) {
-    const QSettings settings(filePath(app), QSettings::IniFormat);
-    return settings.value(keyPath(section, key)).toString().toLatin1();
+    return ToCodePage(readText(app, section, key));
 }
 
 bool IniSettingsStore::write(const QByteArray &app, const QByteArray &section,
                              const QByteArray &key, const QByteArray &value) {
-    const QString path = filePath(app);
-    if (!preparePrivateFile(path))
-        return false;
-    QSettings settings(path, QSettings::IniFormat);
-    settings.setValue(keyPath(section, key), QString::fromLatin1(value));
-    return sync(settings);
+    return writeText(app, section, key, FromCodePage(value));
+}
+
+QByteArray IniSettingsStore::readPath(const QByteArray &app, const QByteArray &section,
+                                      const QByteArray &key) {
+    return QFile::encodeName(readText(app, section, key));
+}
+
+bool IniSettingsStore::writePath(const QByteArray &app, const QByteArray &section,
+                                 const QByteArray &key, const QByteArray &path) {
+    return writeText(app, section, key, QFile::decodeName(path));
 }
 
 bool IniSettingsStore::deleteSection(const QByteArray &app, const QByteArray &section) {
     const QString path = filePath(app);
     if (!QFileInfo::exists(path))
         return true;
+    if (!preparePrivateFile(path, false))
+        return false;
     QSettings settings(path, QSettings::IniFormat);
     settings.remove(QString::fromLatin1(section));
     return sync(settings);
@@ -87,4 +152,13 @@ bool SaveSetting(const QByteArray &app, const QByteArray &section, const QByteAr
 
 bool DeleteSetting(const QByteArray &app, const QByteArray &section) {
     return settingsStore().deleteSection(app, section);
+}
+
+QByteArray GetPathSetting(const QByteArray &app, const QByteArray &section, const QByteArray &key) {
+    return settingsStore().readPath(app, section, key);
+}
+
+bool SavePathSetting(const QByteArray &app, const QByteArray &section, const QByteArray &key,
+                     const QByteArray &path) {
+    return settingsStore().writePath(app, section, key, path);
 }

@@ -1,12 +1,10 @@
 #include "sqlite_registry.h"
 
+#include "sqlite_statement.h"
+#include "store_connection.h"
+
 #include <QFile>
-#include <QList>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sqlite3.h>
-#include <unistd.h>
 
 #ifndef KESTRUNE_REGISTRY_PATH
 #define KESTRUNE_REGISTRY_PATH "/var/lib/kestrune/registry.db"
@@ -15,17 +13,6 @@
 using namespace winreg;
 
 namespace {
-
-constexpr int kBusyTimeoutMs = 10000;
-
-const char *const kSchema = "CREATE TABLE IF NOT EXISTS reg_keys("
-                            " path TEXT PRIMARY KEY COLLATE NOCASE) WITHOUT ROWID;"
-                            "CREATE TABLE IF NOT EXISTS reg_values("
-                            " key TEXT NOT NULL COLLATE NOCASE,"
-                            " name TEXT NOT NULL COLLATE NOCASE,"
-                            " type INTEGER NOT NULL,"
-                            " data BLOB NOT NULL,"
-                            " PRIMARY KEY(key, name)) WITHOUT ROWID;";
 
 // Names are byte strings; the store keeps them as UTF-8 text so that the
 // games client and the sqlite3 shell can query them as ordinary text.
@@ -46,100 +33,39 @@ QList<QByteArray> keyPaths(RegHandle root, const QByteArray &subKey) {
     return paths;
 }
 
-// A store the program creates is private to its user: it holds the account's
-// login texts. SQLite gives its journal the database file's permissions.
-bool createPrivateFile(const QByteArray &path) {
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return errno == EEXIST;
-    ::close(fd);
-    return true;
-}
-
-sqlite3 *openDatabase(bool create) {
-    const QByteArray path = QFile::encodeName(SqliteRegistry::storePath());
-    if (create && !createPrivateFile(path))
-        return nullptr;
-    sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
-        return nullptr;
-    }
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    return db;
-}
-
-// One prepared statement, finalised when it goes out of scope.
-class Statement {
-  public:
-    Statement(sqlite3 *db, const char *sql) { sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr); }
-    ~Statement() { sqlite3_finalize(stmt_); }
-    Statement(const Statement &) = delete;
-    Statement &operator=(const Statement &) = delete;
-
-    bool ok() const { return stmt_ != nullptr; }
-    void bindText(int index, const QByteArray &text) {
-        sqlite3_bind_text(stmt_, index, text.constData(), static_cast<int>(text.size()),
-                          SQLITE_TRANSIENT);
-    }
-    void bindBlob(int index, const char *data, std::uint32_t length) {
-        // An empty blob must still be a blob, not NULL.
-        static const char empty = 0;
-        sqlite3_bind_blob(stmt_, index, length == 0 ? &empty : data, static_cast<int>(length),
-                          SQLITE_TRANSIENT);
-    }
-    void bindInt(int index, std::int64_t value) { sqlite3_bind_int64(stmt_, index, value); }
-    int step() { return sqlite3_step(stmt_); }
-    sqlite3_stmt *get() const { return stmt_; }
-
-  private:
-    sqlite3_stmt *stmt_ = nullptr;
-};
-
-bool exec(sqlite3 *db, const char *sql) {
-    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-}
-
-RegStatus statusOf(int sqliteCode) {
-    switch (sqliteCode & 0xff) {
-    case SQLITE_NOTADB:
-    case SQLITE_CORRUPT:
-        return ERROR_BADDB;
-    case SQLITE_READONLY:
-    case SQLITE_PERM:
-    case SQLITE_CANTOPEN:
-        return ERROR_ACCESS_DENIED;
-    default:
-        return ERROR_BADDB;
-    }
-}
-
-bool keyExists(sqlite3 *db, const QByteArray &path) {
+RegStatus findKey(sqlite3 *db, const QByteArray &path) {
     Statement find(db, "SELECT 1 FROM reg_keys WHERE path = ?1");
     if (!find.ok())
-        return false;
+        return StatusOf(find.prepared());
     find.bindText(1, path);
-    return find.step() == SQLITE_ROW;
+    const int rc = find.step();
+    return rc == SQLITE_DONE ? ERROR_FILE_NOT_FOUND : StatusOf(rc);
 }
 
-bool createKeys(sqlite3 *db, const QList<QByteArray> &paths) {
-    if (!exec(db, "BEGIN IMMEDIATE"))
-        return false;
-    bool ok = exec(db, kSchema);
+RegStatus createKeys(sqlite3 *db, const QList<QByteArray> &paths) {
     for (const QByteArray &path : paths) {
-        if (!ok)
-            break;
         Statement insert(db, "INSERT OR IGNORE INTO reg_keys(path) VALUES (?1)");
-        ok = insert.ok();
-        if (ok) {
-            insert.bindText(1, path);
-            ok = insert.step() == SQLITE_DONE;
-        }
+        if (!insert.ok())
+            return StatusOf(insert.prepared());
+        insert.bindText(1, path);
+        if (const int rc = insert.step(); rc != SQLITE_DONE)
+            return StatusOf(rc);
     }
-    if (ok && exec(db, "COMMIT"))
-        return true;
-    exec(db, "ROLLBACK");
-    return false;
+    return ERROR_SUCCESS;
+}
+
+RegStatus setValue(sqlite3 *db, const QByteArray &keyPath, const QByteArray &valueName,
+                   std::uint32_t type, const char *data, std::uint32_t dataLength) {
+    Statement upsert(db, "INSERT OR REPLACE INTO reg_values(key, name, type, data)"
+                         " VALUES (?1, ?2, ?3, ?4)");
+    if (!upsert.ok())
+        return StatusOf(upsert.prepared());
+    upsert.bindText(1, keyPath);
+    upsert.bindText(2, toStored(valueName));
+    upsert.bindInt(3, type);
+    upsert.bindBlob(4, data, dataLength);
+    const int rc = upsert.step();
+    return rc == SQLITE_DONE ? ERROR_SUCCESS : StatusOf(rc);
 }
 
 } // namespace
@@ -149,10 +75,8 @@ QString SqliteRegistry::storePath() {
     return fromEnv.isEmpty() ? QStringLiteral(KESTRUNE_REGISTRY_PATH) : QFile::decodeName(fromEnv);
 }
 
-SqliteRegistry::~SqliteRegistry() {
-    for (auto &[handle, key] : keys_)
-        sqlite3_close(key.db);
-}
+SqliteRegistry::SqliteRegistry() = default;
+SqliteRegistry::~SqliteRegistry() = default;
 
 RegStatus SqliteRegistry::openKey(RegHandle root, const QByteArray &subKey, bool create,
                                   RegHandle *result) {
@@ -160,17 +84,16 @@ RegStatus SqliteRegistry::openKey(RegHandle root, const QByteArray &subKey, bool
     const QList<QByteArray> paths = keyPaths(root, subKey);
     if (paths.isEmpty())
         return ERROR_INVALID_HANDLE;
-    sqlite3 *db = openDatabase(create);
-    if (db == nullptr)
-        return create ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
-    const bool found = create ? createKeys(db, paths) : keyExists(db, paths.last());
-    if (!found) {
-        const RegStatus status = create ? statusOf(sqlite3_errcode(db)) : ERROR_FILE_NOT_FOUND;
-        sqlite3_close(db);
+    std::unique_ptr<StoreConnection> connection;
+    RegStatus status = StoreConnection::open(QFile::encodeName(storePath()), create, connection);
+    if (status == ERROR_SUCCESS && create)
+        status = connection->write([&paths](sqlite3 *db) { return createKeys(db, paths); });
+    else if (status == ERROR_SUCCESS)
+        status = findKey(connection->db(), paths.last());
+    if (status != ERROR_SUCCESS)
         return status;
-    }
     *result = nextHandle_++;
-    keys_[*result] = OpenKey{db, paths.last()};
+    keys_[*result] = OpenKey{std::move(connection), paths.last()};
     return ERROR_SUCCESS;
 }
 
@@ -190,27 +113,26 @@ RegStatus SqliteRegistry::RegQueryValueExA(RegHandle key, const QByteArray &valu
     const auto it = keys_.find(key);
     if (it == keys_.end())
         return ERROR_INVALID_HANDLE;
-    Statement query(it->second.db,
+    Statement query(it->second.connection->db(),
                     "SELECT type, data FROM reg_values WHERE key = ?1 AND name = ?2");
     if (!query.ok())
-        return statusOf(sqlite3_errcode(it->second.db));
+        return StatusOf(query.prepared());
     query.bindText(1, it->second.path);
     query.bindText(2, toStored(valueName));
     const int rc = query.step();
     if (rc == SQLITE_DONE)
         return ERROR_FILE_NOT_FOUND;
     if (rc != SQLITE_ROW)
-        return statusOf(rc);
-    const auto stored = static_cast<std::uint32_t>(sqlite3_column_bytes(query.get(), 1));
-    const void *bytes = sqlite3_column_blob(query.get(), 1);
+        return StatusOf(rc);
+    const QByteArray stored = query.columnBytes(1);
     if (type != nullptr)
-        *type = static_cast<std::uint32_t>(sqlite3_column_int64(query.get(), 0));
+        *type = static_cast<std::uint32_t>(query.columnInt(0));
     const std::uint32_t room = *dataLength;
-    *dataLength = stored;
-    if (stored > room)
+    *dataLength = static_cast<std::uint32_t>(stored.size());
+    if (*dataLength > room)
         return ERROR_MORE_DATA;
-    if (stored > 0)
-        std::memcpy(data, bytes, stored);
+    if (!stored.isEmpty())
+        std::memcpy(data, stored.constData(), stored.size());
     return ERROR_SUCCESS;
 }
 
@@ -220,25 +142,29 @@ RegStatus SqliteRegistry::RegSetValueExA(RegHandle key, const QByteArray &valueN
     const auto it = keys_.find(key);
     if (it == keys_.end())
         return ERROR_INVALID_HANDLE;
-    Statement upsert(it->second.db, "INSERT OR REPLACE INTO reg_values(key, name, type, data)"
-                                    " VALUES (?1, ?2, ?3, ?4)");
-    if (!upsert.ok())
-        return statusOf(sqlite3_errcode(it->second.db));
-    upsert.bindText(1, it->second.path);
-    upsert.bindText(2, toStored(valueName));
-    upsert.bindInt(3, type);
-    upsert.bindBlob(4, data, dataLength);
-    const int rc = upsert.step();
-    return rc == SQLITE_DONE ? ERROR_SUCCESS : statusOf(rc);
+    const QByteArray &path = it->second.path;
+    return it->second.connection->write(
+        [&](sqlite3 *db) { return setValue(db, path, valueName, type, data, dataLength); });
 }
 
-RegStatus SqliteRegistry::RegCloseKey(RegHandle key) {
+RegStatus SqliteRegistry::RegSetStringValues(RegHandle key, const QList<RegStringValue> &values) {
     const auto it = keys_.find(key);
     if (it == keys_.end())
         return ERROR_INVALID_HANDLE;
-    sqlite3_close(it->second.db);
-    keys_.erase(it);
-    return ERROR_SUCCESS;
+    const QByteArray &path = it->second.path;
+    return it->second.connection->write([&](sqlite3 *db) {
+        for (const RegStringValue &value : values) {
+            const RegStatus status = setValue(db, path, value.name, REG_SZ, value.text.constData(),
+                                              static_cast<std::uint32_t>(value.text.size()));
+            if (status != ERROR_SUCCESS)
+                return status;
+        }
+        return ERROR_SUCCESS;
+    });
+}
+
+RegStatus SqliteRegistry::RegCloseKey(RegHandle key) {
+    return keys_.erase(key) == 1 ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
 namespace {

@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <cstdlib>
 
 namespace {
 
@@ -23,7 +24,7 @@ const char *const kAppPathKey = "AppPath";
 // otherwise the separator is appended.
 QByteArray applyAppPathRule(QByteArray value) {
     if (value.endsWith(kSeparator))
-        SaveSetting(kSettingsApp, kSection, kAppPathKey, ProgramFileFolder());
+        SavePathSetting(kSettingsApp, kSection, kAppPathKey, ProgramFileFolder());
     else
         value += kSeparator;
     return value;
@@ -38,12 +39,13 @@ QByteArray ProgramFileFolder() {
 bool FindAppPath(QByteArray &appPath) {
     int attempts = 0;
     for (;;) {
-        const QByteArray value = applyAppPathRule(GetSetting(kSettingsApp, kSection, kAppPathKey));
+        const QByteArray value =
+            applyAppPathRule(GetPathSetting(kSettingsApp, kSection, kAppPathKey));
         const QByteArray trimmed = Trim(value);
         if (!trimmed.isEmpty() && trimmed != QByteArray(1, kSeparator))
             break;
         if (++attempts == 1) {
-            SaveSetting(kSettingsApp, kSection, kAppPathKey, ProgramFileFolder());
+            SavePathSetting(kSettingsApp, kSection, kAppPathKey, ProgramFileFolder());
             continue;
         }
         ui().beep();
@@ -52,7 +54,7 @@ bool FindAppPath(QByteArray &appPath) {
                     MsgButtons::Ok, MsgIcon::Critical, "Kestrune");
         return false;
     }
-    appPath = applyAppPathRule(GetSetting(kSettingsApp, kSection, kAppPathKey));
+    appPath = applyAppPathRule(GetPathSetting(kSettingsApp, kSection, kAppPathKey));
     return true;
 }
 
@@ -63,7 +65,7 @@ void Main(const std::function<void()> &showRegistration) {
     gPacketEscape = 24;
 
     if (!FindAppPath(gAppPath)) {
-        ui().endProgram();
+        ui().endProgram(EXIT_FAILURE);
         return;
     }
 

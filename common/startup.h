@@ -15,5 +15,6 @@ bool FindAppPath(QByteArray &appPath);
 
 // The program's start-up: framing characters, program folder, splash, terms,
 // background tile, then showRegistration opens the wizard window. Ends the
-// program (through the modal seam) when it cannot go on.
+// program (through the modal seam) when it cannot go on: with exit status 1
+// without a program folder, 0 when the terms are not accepted.
 void Main(const std::function<void()> &showRegistration);

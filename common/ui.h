@@ -27,9 +27,12 @@ class Ui {
     // Shows the dialog modally and returns once it has been closed.
     virtual void showModal(QDialog &dialog) = 0;
     // Closes every window without its close confirmation and leaves the
-    // program with exit status 0 once control returns to the event loop.
-    virtual void endProgram() = 0;
+    // program with the exit status (0: all went as it should) once control
+    // returns to the event loop.
+    virtual void endProgram(int exitStatus = 0) = 0;
     virtual bool programEnded() const = 0;
+    // The status given to endProgram.
+    virtual int exitStatus() const = 0;
 };
 
 // The seam in force; the Qt one unless a test installed its own.

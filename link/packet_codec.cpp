@@ -13,6 +13,15 @@ constexpr qsizetype kSequenceOffset = 8;
 constexpr qsizetype kSequenceSize = 2;
 constexpr qsizetype kDataOffset = 10;
 
+// A two-byte field of PacketUnString; one above 32767 is reported and reads
+// as 0, and the routine goes on.
+std::int16_t DecodedInt(const QByteArray &field) {
+    const std::optional<std::int16_t> number = BytesToInt(field);
+    if (!number)
+        ReportLinkError("PacketUnString", kErrOverflow, "Overflow");
+    return number.value_or(0);
+}
+
 } // namespace
 
 QByteArray PacketString(std::int16_t intKind, const QByteArray &strTag,
@@ -57,14 +66,10 @@ Flag PacketUnString(const QByteArray &strPacket, std::int16_t &intLength, std::i
                     QByteArray &strData2) {
     if (strPacket.size() < kPacketOverhead)
         return kFalse;
-    const std::optional<std::int16_t> length = BytesToInt(strPacket.left(2));
-    if (!length || *length != strPacket.size())
+    intLength = DecodedInt(strPacket.left(2));
+    if (intLength != strPacket.size())
         return kFalse;
-    intLength = *length;
-
-    const std::optional<std::int16_t> kind = BytesToInt(strPacket.mid(2, 2));
-    if (kind)
-        intKind = *kind;
+    intKind = DecodedInt(strPacket.mid(2, 2));
     strTag = strPacket.mid(kTagOffset, kTagSize);
     strSequence = strPacket.mid(kSequenceOffset, kSequenceSize);
     const qsizetype dataSize = strPacket.size() - kPacketOverhead;
@@ -73,11 +78,5 @@ Flag PacketUnString(const QByteArray &strPacket, std::int16_t &intLength, std::i
     strData2 = strPacket.mid(kDataOffset + firstHalf, dataSize - firstHalf);
 
     const std::optional<std::int32_t> checksum = PktGuardCalcCRC(strPacket);
-    if (!checksum || *checksum != 0)
-        return kFalse;
-    if (!kind) {
-        ReportLinkError("PacketUnString", kErrOverflow, "Overflow");
-        return kFalse;
-    }
-    return kTrue;
+    return ToFlag(checksum && *checksum == 0);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "flags.h"
+#include "pktguard.h"
 
 #include <QByteArray>
 #include <cstdint>
@@ -12,8 +13,10 @@
 // string travels sealed by that library and framed (see packet_framing.h).
 
 inline constexpr qsizetype kPacketOverhead = 12;
-// The longest packet string whose sealed form fits the library's buffer.
-inline constexpr qsizetype kLongestPacketString = 2036;
+// The longest packet string whose sealed form (a nonce before it) fits the
+// library's buffer.
+inline constexpr qsizetype kLongestPacketString = kPktGuardBufferSize - kPktGuardNonceSize;
+static_assert(kLongestPacketString == 2036);
 
 // The packet string of the given kind, tag (4 bytes), sequence (2 bytes)
 // and data. Empty when the packet-security library is unusable.
@@ -31,10 +34,13 @@ QByteArray PacketPack(const QByteArray &strPacket);
 QByteArray PacketUnPack(const QByteArray &strReceived);
 
 // Splits a packet string. True when it is at least 12 bytes long, its length
-// field equals its length, its kind decodes and its checksum holds. The data
-// is handed out in two halves (the first one byte shorter for an odd
-// length); for a request they are the field mask and the rejection value.
-// A wrong length leaves the outputs untouched.
+// field equals its length and its checksum holds. The data is handed out in
+// two halves (the first one byte shorter for an odd length); for a request
+// they are the field mask and the rejection value. A length or kind field
+// above 32767 is reported as an unexpected error in PacketUnString (it does
+// not fit a 16-bit number) and reads as 0: the length is then wrong, while a
+// packet with such a kind is still decided by its length and checksum. A
+// wrong length sets the length only and leaves the other outputs untouched.
 Flag PacketUnString(const QByteArray &strPacket, std::int16_t &intLength, std::int16_t &intKind,
                     QByteArray &strTag, QByteArray &strSequence, QByteArray &strData1,
                     QByteArray &strData2);

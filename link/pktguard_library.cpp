@@ -8,12 +8,13 @@
 #include <QStringList>
 #include <array>
 #include <limits>
+#include <type_traits>
 
 namespace {
 
-using CalcCRCFunction = std::int32_t (*)(const char *, std::int32_t);
-using CipherFunction = std::int32_t (*)(const char *, std::int32_t, char *, const char *,
-                                        const char *);
+using CalcCRCFunction = decltype(&CalcCRC);
+using CipherFunction = decltype(&GetEncryptData);
+static_assert(std::is_same_v<CipherFunction, decltype(&GetDecryptData)>);
 
 // The two fixed key texts passed on every cipher call.
 constexpr const char *kKey1 = "Kestrune";
@@ -56,16 +57,17 @@ std::optional<QByteArray> OpenLibrary(QLibrary &library, const QString &folder,
     library.setFileName(QDir(folder).filePath(QString::fromLatin1(kLibraryFile)));
     if (library.load())
         return "in the folder " + folderText;
-    const QByteArray folderError = library.errorString().toLatin1();
     QByteArray problem = QByteArray("The packet-security library ") + kLibraryFile +
                          " could not be loaded from the folder " + folderText;
+    QByteArray errors = library.errorString().toLatin1();
     if (search == PktGuardSearch::FolderThenSystemPath) {
         library.setFileName(QString::fromLatin1(kLibraryName));
         if (library.load())
             return QByteArray("on the system's library path");
         problem += " nor from the system's library path";
+        errors += "\r\n" + library.errorString().toLatin1();
     }
-    ReportUnusable(problem + ".\r\n" + folderError);
+    ReportUnusable(problem + ".\r\n" + errors);
     return std::nullopt;
 }
 

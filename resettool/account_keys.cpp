@@ -3,16 +3,19 @@
 #include "registry.h"
 #include "text.h"
 
-QByteArray AccountKeyText(const char *valueName) {
+std::optional<QByteArray> AccountKeyText(const char *valueName) {
     QByteArray value;
-    if (RegReadValue(winreg::HKEY_LOCAL_MACHINE, kServiceKey, valueName, value) == kFalse)
-        return kNotRegistered;
-    return value;
+    if (RegReadValue(winreg::HKEY_LOCAL_MACHINE, kServiceKey, valueName, value) != kFalse)
+        return value;
+    if (RegLastStatus() == winreg::ERROR_BUSY)
+        return std::nullopt;
+    return kNotRegistered;
 }
 
-bool StoreAccountKeys(const QByteArray &userName, const QByteArray &password) {
-    return RegWriteString(winreg::HKEY_LOCAL_MACHINE, kServiceKey, kCommand1Value,
-                          Trim(userName)) != kFalse &&
-           RegWriteString(winreg::HKEY_LOCAL_MACHINE, kServiceKey, kCommand2Value,
-                          Trim(password)) != kFalse;
+KeysStored StoreAccountKeys(const QByteArray &userName, const QByteArray &password) {
+    if (RegWriteStrings(winreg::HKEY_LOCAL_MACHINE, kServiceKey,
+                        {{kCommand1Value, Trim(userName)}, {kCommand2Value, Trim(password)}}) !=
+        kFalse)
+        return KeysStored::Yes;
+    return RegLastStatus() == winreg::ERROR_BUSY ? KeysStored::Busy : KeysStored::No;
 }

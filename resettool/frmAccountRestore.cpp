@@ -28,6 +28,12 @@ const QByteArray kKeysReset = QByteArrayLiteral("The Kestrune registration keys 
 const QByteArray kNotStored =
     QByteArrayLiteral("The new values could not be stored in the registry. Please contact "
                       "Kestrune support.");
+const QByteArray kBusyReading =
+    QByteArrayLiteral("The Kestrune registry is in use by another program, so the current "
+                      "details cannot be shown. Please try again in a moment.");
+const QByteArray kBusyWriting =
+    QByteArrayLiteral("The Kestrune registry is in use by another program, so the new details "
+                      "have not been stored. Please try again in a moment.");
 
 } // namespace
 
@@ -50,7 +56,8 @@ void frmAccountRestore::Form_Load() {
     show();
     // Draw the window before the registry is read.
     ui().doEvents();
-    LoadCurrentValues();
+    if (!LoadCurrentValues())
+        ui().msgBox(kBusyReading, MsgButtons::Ok, MsgIcon::Critical, kTitle);
 }
 
 void frmAccountRestore::Form_Activate() {
@@ -91,15 +98,22 @@ void frmAccountRestore::cmdUpdate_Click() {
         txtPassword->setFocus();
         return;
     }
-    const bool stored = SaveNewValues();
-    // The labels show what the registry really holds now, stored or not.
-    LoadCurrentValues();
-    if (!stored) {
-        // The typed entries stay so that the user can try again or read them
-        // out to support.
+    // On failure the typed entries stay so that the user can try again or
+    // read them out to support.
+    switch (SaveNewValues()) {
+    case KeysStored::Busy:
+        // Nothing was stored and the labels still show what is.
+        ui().msgBox(kBusyWriting, MsgButtons::Ok, MsgIcon::Critical, kTitle);
+        return;
+    case KeysStored::No:
+        // The labels show what the registry really holds.
+        LoadCurrentValues();
         ui().msgBox(kNotStored, MsgButtons::Ok, MsgIcon::Critical, kTitle);
         return;
+    case KeysStored::Yes:
+        break;
     }
+    LoadCurrentValues();
     txtUserName->clear();
     txtPassword->clear();
     ui().msgBox(kKeysReset, MsgButtons::Ok, MsgIcon::Exclamation, kTitle);
@@ -112,12 +126,23 @@ void frmAccountRestore::cmdCancel_Click() {
     ui().endProgram();
 }
 
-void frmAccountRestore::LoadCurrentValues() {
-    lblUserName->setText(FromCodePage(AccountKeyText(kCommand1Value)));
-    lblPassword->setText(FromCodePage(AccountKeyText(kCommand2Value)));
+bool frmAccountRestore::LoadCurrentValues() {
+    // While another program holds the store the labels show nothing rather
+    // than a wrong "<< Not Registered >>", and the second value is not waited
+    // for.
+    lblUserName->clear();
+    lblPassword->clear();
+    const std::optional<QByteArray> userName = AccountKeyText(kCommand1Value);
+    const std::optional<QByteArray> password =
+        userName ? AccountKeyText(kCommand2Value) : std::nullopt;
+    if (!password)
+        return false;
+    lblUserName->setText(FromCodePage(*userName));
+    lblPassword->setText(FromCodePage(*password));
+    return true;
 }
 
-bool frmAccountRestore::SaveNewValues() {
+KeysStored frmAccountRestore::SaveNewValues() {
     return StoreAccountKeys(BoxText(txtUserName), BoxText(txtPassword));
 }
 

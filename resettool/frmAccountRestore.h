@@ -1,5 +1,7 @@
 #pragma once
 
+#include "account_keys.h"
+
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -44,6 +46,7 @@ class frmAccountRestore final : public QWidget {
 
   private:
     void CreateControls();
-    void LoadCurrentValues();
-    bool SaveNewValues();
+    // False while another program holds the store.
+    bool LoadCurrentValues();
+    KeysStored SaveNewValues();
 };

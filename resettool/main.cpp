@@ -9,6 +9,6 @@ int main(int argc, char *argv[]) {
     QApplication::setDesktopFileName(QStringLiteral("acctrestore"));
     const std::unique_ptr<frmAccountRestore> window = StartAccountRestore();
     if (ui().programEnded())
-        return 0;
+        return ui().exitStatus();
     return QApplication::exec();
 }

@@ -14,6 +14,6 @@ int main(int argc, char *argv[]) {
         wizard->show();
     });
     if (ui().programEnded())
-        return 0;
+        return ui().exitStatus();
     return QApplication::exec();
 }

@@ -3,17 +3,35 @@
 //                     registry layer, printing each n once it is stored
 //                     (and "fail n" when a write fails)
 //   hold NAME VALUE   opens a write transaction on the store, writes VALUE
-//                     raw and enough junk to spill into the database file,
-//                     prints "holding" and waits on standard input without
-//                     committing
+//                     raw and enough junk to spill into the database's log,
+//                     prints "holding" and waits without committing
+//   lock              holds the store as a writer (BEGIN EXCLUSIVE): others
+//                     may still read
+//   lock-all          holds the store so that no one else may even read it
+//   pair USER PASS    writes Command1 and Command2 together through the
+//                     registry layer, printing "between" and waiting after
+//                     the first of the two is written
+// The holding modes wait until standard input closes, at most 5 seconds.
 #include "registry.h"
 #include "sqlite_registry.h"
 
 #include <QFile>
 #include <cstdio>
+#include <cstring>
+#include <poll.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace {
+
+constexpr int kHoldMs = 5000;
+
+void announceAndWait(const char *what) {
+    std::printf("%s\n", what);
+    std::fflush(stdout);
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    ::poll(&input, 1, kHoldMs);
+}
 
 int loop(const QByteArray &name, int count) {
     for (int n = 1; n <= count; ++n) {
@@ -25,32 +43,64 @@ int loop(const QByteArray &name, int count) {
     return 0;
 }
 
-int hold(const QByteArray &name, const QByteArray &value) {
+// Runs the statements on a connection of its own and holds what they took.
+int holdWith(const QByteArray &sql) {
     sqlite3 *db = nullptr;
     const QByteArray path = QFile::encodeName(SqliteRegistry::storePath());
     if (sqlite3_open(path.constData(), &db) != SQLITE_OK)
         return 1;
-    sqlite3_busy_timeout(db, 10000);
-    const QByteArray sql =
+    sqlite3_busy_timeout(db, kHoldMs);
+    if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        return 1;
+    announceAndWait("holding");
+    return 0;
+}
+
+int hold(const QByteArray &name, const QByteArray &value) {
+    return holdWith(
         "PRAGMA cache_size = 10; BEGIN IMMEDIATE; UPDATE reg_values SET data = CAST('" + value +
         "' AS BLOB) WHERE name = '" + name +
         "'; WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < 3000)"
-        " INSERT INTO reg_values SELECT 'junk', 'v' || n, 1, randomblob(1000) FROM c;";
-    if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
-        return 1;
-    std::printf("holding\n");
-    std::fflush(stdout);
-    std::getchar();
+        " INSERT INTO reg_values SELECT 'junk', 'v' || n, 1, randomblob(1000) FROM c;");
+}
+
+// Waits at the second value written in one statement run: the first one is
+// then written, not yet committed.
+int traceValues(unsigned /*type*/, void * /*context*/, void * /*statement*/, void *sql) {
+    static int values = 0;
+    if (std::strstr(static_cast<const char *>(sql), "INTO reg_values") != nullptr && ++values == 2)
+        announceAndWait("between");
     return 0;
+}
+
+int traceEveryConnection(sqlite3 *db, const char ** /*error*/, const void * /*api*/) {
+    sqlite3_trace_v2(db, SQLITE_TRACE_STMT, traceValues, nullptr);
+    return SQLITE_OK;
+}
+
+int pair(const QByteArray &userName, const QByteArray &password) {
+    sqlite3_auto_extension(reinterpret_cast<void (*)()>(traceEveryConnection));
+    return RegWriteStrings(winreg::HKEY_LOCAL_MACHINE, kServiceKey,
+                           {{kCommand1Value, userName}, {kCommand2Value, password}}) == kTrue
+               ? 0
+               : 1;
 }
 
 } // namespace
 
 int main(int argc, char *argv[]) {
-    if (argc == 4 && QByteArray(argv[1]) == "loop")
+    const QByteArray mode = argc > 1 ? argv[1] : "";
+    if (argc == 4 && mode == "loop")
         return loop(argv[2], QByteArray(argv[3]).toInt());
-    if (argc == 4 && QByteArray(argv[1]) == "hold")
+    if (argc == 4 && mode == "hold")
         return hold(argv[2], argv[3]);
-    std::fprintf(stderr, "usage: registry_writer loop NAME COUNT | hold NAME VALUE\n");
+    if (argc == 2 && mode == "lock")
+        return holdWith("BEGIN EXCLUSIVE");
+    if (argc == 2 && mode == "lock-all")
+        return holdWith("PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE");
+    if (argc == 4 && mode == "pair")
+        return pair(argv[2], argv[3]);
+    std::fprintf(stderr, "usage: registry_writer loop NAME COUNT | hold NAME VALUE | lock | "
+                         "lock-all | pair USER PASS\n");
     return 2;
 }

@@ -1,8 +1,13 @@
+#include "frmSplash.h"
+#include "program_state.h"
+#include "scripted_ui.h"
 #include "tile_picture.h"
 
 #include <QLabel>
 #include <QPainter>
 #include <QtTest>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -27,6 +32,16 @@ class TiledBox final : public QWidget {
     const QLabel &tile_;
 };
 
+// How many pixels of the image, inside the rectangle, have the colour.
+int pixelsOf(const QImage &image, const QRect &inside, const QColor &colour) {
+    int count = 0;
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            count += image.pixelColor(x, y) == colour ? 1 : 0;
+    }
+    return count;
+}
+
 } // namespace
 
 class PaintingTest : public QObject {
@@ -35,6 +50,9 @@ class PaintingTest : public QObject {
   private Q_SLOTS:
     void tileOrigins();
     void tilePictureCoversTheWidget();
+    void splashFrame();
+    void splashCaptions_data();
+    void splashCaptions();
 };
 
 void PaintingTest::tileOrigins() {
@@ -70,6 +88,70 @@ void PaintingTest::tilePictureCoversTheWidget() {
     // Tiles sit edge to edge: each starts with the picture's top-left pixel.
     for (const QPoint at : {QPoint(0, 0), QPoint(20, 0), QPoint(40, 20)})
         QCOMPARE(painted.pixelColor(at), QColor(Qt::red));
+}
+
+// 3420 x 4455 twips, borderless and black, white lines along the left and
+// top edges, framed in grey.
+void PaintingTest::splashFrame() {
+    ScriptedUi script;
+    modKestenrol::gAppPath = "/nonexistent/";
+    frmSplash splash;
+    QCOMPARE(splash.size(), QSize(228, 297));
+    QVERIFY(splash.windowFlags().testFlag(Qt::FramelessWindowHint));
+    QCOMPARE(splash.imgKestrune->geometry(), QRect(20, 12, 183, 180));
+    const QImage image = splash.grab().toImage();
+    const QColor grey(128, 128, 128);
+    QCOMPARE(image.pixelColor(0, 150), QColor(Qt::white));
+    QCOMPARE(image.pixelColor(150, 0), QColor(Qt::white));
+    QCOMPARE(image.pixelColor(227, 150), grey);
+    QCOMPARE(image.pixelColor(150, 296), grey);
+    QCOMPARE(image.pixelColor(5, 150), QColor(Qt::black));
+    QCOMPARE(image.pixelColor(110, 100), QColor(Qt::black));
+}
+
+void PaintingTest::splashCaptions_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QRect>("place");
+    QTest::addColumn<qreal>("points");
+    QTest::addColumn<bool>("bold");
+    QTest::addColumn<QColor>("colour");
+    QTest::newRow("lblKestrune") << u"lblKestrune"_s << u"Kestrune"_s << QRect(10, 196, 209, 61)
+                                 << 36.0 << true << QColor(Qt::white);
+    QTest::newRow("lblGameNetwork")
+        << u"lblGameNetwork"_s << u"The games network"_s << QRect(10, 260, 209, 25) << 14.25
+        << false << QColor(192, 192, 255);
+}
+
+// Each caption in its place, Arial of its size in its colour, centred, and
+// drawn whole.
+void PaintingTest::splashCaptions() {
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(QRect, place);
+    QFETCH(qreal, points);
+    QFETCH(bool, bold);
+    QFETCH(QColor, colour);
+    ScriptedUi script;
+    modKestenrol::gAppPath = "/nonexistent/";
+    frmSplash splash;
+    const QLabel *caption = name == u"lblKestrune"_s ? splash.lblKestrune : splash.lblGameNetwork;
+    QCOMPARE(caption->text(), text);
+    QCOMPARE(caption->geometry(), place);
+    QCOMPARE(caption->font().family(), u"Arial"_s);
+    QCOMPARE(caption->font().pointSizeF(), points);
+    QCOMPARE(caption->font().bold(), bold);
+    QVERIFY(caption->alignment().testFlag(Qt::AlignHCenter));
+    const QRect needed = QFontMetrics(caption->font())
+                             .boundingRect(caption->rect(), int(caption->alignment()), text);
+    QVERIFY2(caption->rect().contains(needed),
+             qPrintable(text + u" needs "_s + QString::number(needed.width()) + u"x"_s +
+                        QString::number(needed.height())));
+    const QImage image = splash.grab().toImage();
+    QVERIFY(pixelsOf(image, place, colour) > 0);
+    // Nothing of the caption's colour outside it, but for the frame's lines.
+    QCOMPARE(pixelsOf(image, QRect(place.left(), place.bottom() + 1, place.width(), 10), colour),
+             0);
 }
 
 QTEST_MAIN(PaintingTest)

@@ -1,24 +1,37 @@
 #include "program_folder.h"
 #include "registry.h"
 #include "sqlite_registry.h"
+#include "store_connection.h"
+#include "store_holder.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QtTest>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+using winreg::ERROR_ACCESS_DENIED;
+using winreg::ERROR_BADDB;
+using winreg::ERROR_BUSY;
+using winreg::ERROR_FILE_NOT_FOUND;
+using winreg::ERROR_SUCCESS;
 
 namespace {
+
+constexpr uid_t kNobody = 65534;
+constexpr gid_t kNoGroup = 65534;
 
 // Stores a value with any type and raw bytes, as other software may.
 void storeRaw(const QByteArray &name, std::uint32_t type, const QByteArray &bytes) {
     winreg::RegHandle key = 0;
     QCOMPARE(registryApi().RegCreateKeyExA(winreg::HKEY_LOCAL_MACHINE, kServiceKey,
                                            winreg::KEY_RIGHTS, &key),
-             winreg::ERROR_SUCCESS);
+             ERROR_SUCCESS);
     QCOMPARE(registryApi().RegSetValueExA(key, name, type, bytes.constData(), bytes.size()),
-             winreg::ERROR_SUCCESS);
+             ERROR_SUCCESS);
     registryApi().RegCloseKey(key);
 }
 
@@ -47,8 +60,46 @@ QByteArray integrity(const QString &path) {
     return result;
 }
 
-QString writerProgram() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/registry_writer");
+bool runSql(const QString &path, const QByteArray &sql) {
+    sqlite3 *db = nullptr;
+    const bool ok = sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK &&
+                    sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return ok;
+}
+
+QByteArray native(const QString &path) {
+    return QFile::encodeName(path);
+}
+
+// Each entry of the folder with its kind, permissions, owner and content
+// (or link target), as lstat and a plain read see them.
+QMap<QString, QByteArray> snapshot(const QString &folder) {
+    QMap<QString, QByteArray> entries;
+    for (const QString &name : QDir(folder).entryList(QDir::AllEntries | QDir::System |
+                                                      QDir::Hidden | QDir::NoDotAndDotDot)) {
+        const QString path = folder + u'/' + name;
+        struct stat info {};
+        ::lstat(native(path).constData(), &info);
+        QByteArray state = QByteArray::number(info.st_mode, 8) + ' ' +
+                           QByteArray::number(info.st_uid) + ':' + QByteArray::number(info.st_gid) +
+                           ' ';
+        if (S_ISLNK(info.st_mode)) {
+            state += QFile::encodeName(QFile::symLinkTarget(path));
+        } else if (S_ISREG(info.st_mode)) {
+            QFile file(path);
+            file.open(QIODevice::ReadOnly);
+            state += file.readAll();
+        }
+        entries.insert(name, state);
+    }
+    return entries;
+}
+
+mode_t modeOf(const QString &path) {
+    struct stat info {};
+    ::lstat(native(path).constData(), &info);
+    return info.st_mode & 07777;
 }
 
 } // namespace
@@ -63,8 +114,16 @@ class RegistryTest : public QObject {
     void storedBytesAndTypes();
     void missingStoreKeyOrValue();
     void storeIsPrivateAndBadFilesFailSafely();
+    void filesOthersCouldWriteAreRefused_data();
+    void filesOthersCouldWriteAreRefused();
+    void specialPathsAreRefused_data();
+    void specialPathsAreRefused();
+    void wronglyShapedStoresAreRefused_data();
+    void wronglyShapedStoresAreRefused();
+    void busyStoreIsToldApartFromMissingValues();
     void concurrentWritersLoseNothing();
     void writerKilledMidTransaction();
+    void writerKilledBetweenTwoValuesLeavesBoth();
 
   private:
     std::unique_ptr<ProgramFolder> machine_;
@@ -86,13 +145,19 @@ void RegistryTest::textsKeysAndLetterCase() {
     QVERIFY(write("DialNumber", " 0298765432 "));
     QCOMPARE(GetDialNumber(number), kTrue);
     QCOMPARE(number, QByteArray(" 0298765432 "));
+    // Values written together, an empty one as a space.
+    QCOMPARE(RegWriteStrings(winreg::HKEY_LOCAL_MACHINE, kServiceKey,
+                             {{"Command1", "one"}, {"command2", ""}}),
+             kTrue);
+    QCOMPARE(read("Command1") + read("Command2"), QByteArray("-1:one-1: "));
     // Creating the key created its parents.
     QCOMPARE(read("x", "Software\\Corvane Telecom PLC"), QByteArray("0:"));
+    QCOMPARE(RegLastStatus(), ERROR_FILE_NOT_FOUND);
     winreg::RegHandle parent = 0;
     QCOMPARE(registryApi().RegOpenKeyExA(winreg::HKEY_LOCAL_MACHINE,
                                          "SOFTWARE\\Corvane Telecom PLC", winreg::KEY_RIGHTS,
                                          &parent),
-             winreg::ERROR_SUCCESS);
+             ERROR_SUCCESS);
     registryApi().RegCloseKey(parent);
 }
 
@@ -121,10 +186,12 @@ void RegistryTest::missingStoreKeyOrValue() {
     ReadServerCommands(first, second);
     QCOMPARE(first + second, QByteArray());
     QCOMPARE(read("Command1"), QByteArray("0:"));
+    QCOMPARE(RegLastStatus(), ERROR_FILE_NOT_FOUND);
     // Reading never creates the store.
     QVERIFY(!QFileInfo::exists(machine_->registryPath()));
     QVERIFY(write("Command1", "x", "SOFTWARE\\Other"));
     QCOMPARE(read("Command1"), QByteArray("0:"));
+    QCOMPARE(RegLastStatus(), ERROR_FILE_NOT_FOUND);
     QVERIFY(write("Command2", "two"));
     ReadServerCommands(first, second);
     QCOMPARE(first, QByteArray());
@@ -132,31 +199,236 @@ void RegistryTest::missingStoreKeyOrValue() {
 }
 
 void RegistryTest::storeIsPrivateAndBadFilesFailSafely() {
+    const mode_t umask = ::umask(0);
     QVERIFY(write("Command2", "secret"));
-    struct stat info {};
-    QCOMPARE(::stat(QFile::encodeName(machine_->registryPath()).constData(), &info), 0);
-    QCOMPARE(info.st_mode & 0777, 0600u);
+    ::umask(umask);
+    QCOMPARE(modeOf(machine_->registryPath()), 0600u);
 
     QFile junk(machine_->registryPath());
     QVERIFY(junk.open(QIODevice::WriteOnly));
     junk.write(QByteArray(4096, 'J'));
     junk.close();
     QCOMPARE(read("Command2"), QByteArray("0:"));
+    QCOMPARE(RegLastStatus(), ERROR_BADDB);
     QVERIFY(!write("Command1", "x"));
     QVERIFY(junk.open(QIODevice::ReadOnly));
     QCOMPARE(junk.readAll(), QByteArray(4096, 'J'));
 
-    qputenv("KESTRUNE_REGISTRY", QFile::encodeName(machine_->root() + QStringLiteral("/no/x.db")));
+    qputenv("KESTRUNE_REGISTRY", native(machine_->root() + QStringLiteral("/no/x.db")));
     QVERIFY(!write("Command1", "x"));
+}
+
+// The store's folder is writable by everyone and sticky, like /tmp; the
+// user's own store there holds Command1 = "mine". Then one file of it is
+// replaced or planted, by another user where the row says so.
+void RegistryTest::filesOthersCouldWriteAreRefused_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("plant");
+    QTest::addColumn<bool>("usable");
+    QTest::newRow("store of another user") << ""
+                                           << "other user" << false;
+    QTest::newRow("journal of another user") << "-journal"
+                                             << "other user" << false;
+    QTest::newRow("log of another user") << "-wal"
+                                         << "other user" << false;
+    QTest::newRow("log index of another user") << "-shm"
+                                               << "other user" << false;
+    QTest::newRow("store through a link") << ""
+                                          << "link" << false;
+    QTest::newRow("journal through a link") << "-journal"
+                                            << "link" << false;
+    QTest::newRow("journal as a pipe") << "-journal"
+                                       << "pipe" << false;
+    QTest::newRow("own store others may write") << ""
+                                                << "loose" << true;
+    QTest::newRow("store of the group folder's group") << ""
+                                                       << "group" << true;
+    QTest::newRow("store of another group") << ""
+                                            << "other group" << false;
+}
+
+void RegistryTest::filesOthersCouldWriteAreRefused() {
+    QFETCH(QString, file);
+    QFETCH(QString, plant);
+    QFETCH(bool, usable);
+    if (::geteuid() != 0 && (plant.contains(u"other") || plant.contains(u"group")))
+        QSKIP("Files of other users can only be planted by root");
+    const QString folder = machine_->root() + QStringLiteral("/shared");
+    QVERIFY(QDir().mkpath(folder));
+    QCOMPARE(::chmod(native(folder).constData(), 01777), 0);
+    const QString store = folder + QStringLiteral("/registry.db");
+    qputenv("KESTRUNE_REGISTRY", native(store));
+    QVERIFY(write("Command1", "mine"));
+
+    const QString planted = store + file;
+    const QByteArray target = native(planted);
+    if (plant == u"other user") {
+        if (!file.isEmpty()) {
+            QFile junk(planted);
+            QVERIFY(junk.open(QIODevice::WriteOnly));
+            junk.write(QByteArray(4096, 'J'));
+        }
+        QCOMPARE(::chown(target.constData(), kNobody, kNoGroup), 0);
+        QCOMPARE(::chmod(target.constData(), 0666), 0);
+    } else if (plant == u"link") {
+        const QString real = machine_->root() + QStringLiteral("/real");
+        if (file.isEmpty()) {
+            QVERIFY(QFile::rename(store, real));
+        } else {
+            QFile journal(real);
+            QVERIFY(journal.open(QIODevice::WriteOnly));
+            journal.write(QByteArray(4096, 'J'));
+        }
+        QVERIFY(QFile::link(real, planted));
+    } else if (plant == u"pipe") {
+        QCOMPARE(::mkfifo(target.constData(), 0666), 0);
+    } else if (plant == u"loose") {
+        QCOMPARE(::chmod(target.constData(), 0666), 0);
+    } else {
+        // A folder that only root and one group may write.
+        QCOMPARE(::chown(native(folder).constData(), 0, kNoGroup), 0);
+        QCOMPARE(::chmod(native(folder).constData(), 02770), 0);
+        QCOMPARE(::chown(target.constData(), kNobody, plant == u"group" ? kNoGroup : 0), 0);
+        QCOMPARE(::chmod(target.constData(), 0660), 0);
+    }
+    const QMap<QString, QByteArray> before = snapshot(folder);
+
+    if (usable) {
+        QCOMPARE(read("Command1"), QByteArray("-1:mine"));
+        QVERIFY(write("Command2", "more"));
+        QCOMPARE(read("Command2"), QByteArray("-1:more"));
+        // The user's own store is private again; a shared one keeps its group's access.
+        QCOMPARE(modeOf(store), plant == u"loose" ? 0600u : 0660u);
+        return;
+    }
+    QCOMPARE(read("Command1"), QByteArray("0:"));
+    QCOMPARE(RegLastStatus(), ERROR_ACCESS_DENIED);
+    QVERIFY(!write("Command1", "x"));
+    QByteArray first = "x";
+    QByteArray second = "y";
+    ReadServerCommands(first, second);
+    QCOMPARE(first + second, QByteArray());
+    const QMap<QString, QByteArray> after = snapshot(folder);
+    for (auto it = before.cbegin(); it != before.cend(); ++it)
+        QVERIFY2(after.value(it.key()) == it.value(), qPrintable(it.key()));
+}
+
+void RegistryTest::specialPathsAreRefused_data() {
+    QTest::addColumn<QByteArray>("path");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("memory") << QByteArray(":memory:");
+    QTest::newRow("relative") << QByteArray("registry.db");
+    QTest::newRow("file URI") << QByteArray("file:registry.db");
+    QTest::newRow("absolute file URI") << QByteArray("file:///tmp/registry.db?mode=memory");
+}
+
+void RegistryTest::specialPathsAreRefused() {
+    QFETCH(QByteArray, path);
+    const QString cwd = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(machine_->path()));
+    std::unique_ptr<StoreConnection> connection;
+    QCOMPARE(StoreConnection::open(path, true, connection), ERROR_ACCESS_DENIED);
+    QCOMPARE(StoreConnection::open(path, false, connection), ERROR_ACCESS_DENIED);
+    QVERIFY(connection == nullptr);
+    if (!path.isEmpty()) {
+        qputenv("KESTRUNE_REGISTRY", path);
+        QVERIFY(!write("Command1", "x"));
+        QCOMPARE(read("Command1"), QByteArray("0:"));
+    }
+    QVERIFY(QDir::setCurrent(cwd));
+    QVERIFY(QDir(machine_->path()).isEmpty());
+}
+
+// The store's tables as other software might have made them.
+void RegistryTest::wronglyShapedStoresAreRefused_data() {
+    QTest::addColumn<QByteArray>("schema");
+    QTest::addColumn<bool>("usable");
+    const QByteArray keys = "CREATE TABLE reg_keys(path TEXT PRIMARY KEY COLLATE NOCASE) "
+                            "WITHOUT ROWID;";
+    QTest::newRow("as documented, other spacing")
+        << keys + "CREATE TABLE reg_values(\n  key  TEXT NOT NULL COLLATE NOCASE,\n  name TEXT "
+                  "NOT NULL COLLATE NOCASE,\n  type INTEGER NOT NULL,\n  data BLOB NOT NULL,\n  "
+                  "PRIMARY KEY(key, name)) WITHOUT ROWID;"
+        << true;
+    QTest::newRow("no primary key")
+        << keys + "CREATE TABLE reg_values(key TEXT NOT NULL COLLATE NOCASE, name TEXT NOT "
+                  "NULL COLLATE NOCASE, type INTEGER NOT NULL, data BLOB NOT NULL);"
+        << false;
+    QTest::newRow("names with letter case")
+        << keys + "CREATE TABLE reg_values(key TEXT NOT NULL, name TEXT NOT NULL, type "
+                  "INTEGER NOT NULL, data BLOB NOT NULL, PRIMARY KEY(key, name));"
+        << false;
+    QTest::newRow("one more column")
+        << keys + "CREATE TABLE reg_values(key TEXT NOT NULL COLLATE NOCASE, name TEXT NOT "
+                  "NULL COLLATE NOCASE, type INTEGER NOT NULL, data BLOB NOT NULL, note TEXT, "
+                  "PRIMARY KEY(key, name));"
+        << false;
+    QTest::newRow("no values table") << keys << false;
+    QTest::newRow("unrelated table") << QByteArray("CREATE TABLE other(x);") << false;
+}
+
+void RegistryTest::wronglyShapedStoresAreRefused() {
+    QFETCH(QByteArray, schema);
+    QFETCH(bool, usable);
+    const QString store = machine_->registryPath();
+    QVERIFY(runSql(store, schema));
+    QFile file(store);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    file.close();
+
+    QCOMPARE(write("Command1", "first") && write("Command1", "second"), usable);
+    QCOMPARE(read("Command1"), usable ? QByteArray("-1:second") : QByteArray("0:"));
+    if (usable)
+        return;
+    QCOMPARE(RegLastStatus(), ERROR_BADDB);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), bytes);
+}
+
+// Another program holds the store: readers still read while it writes;
+// when it keeps even readers out, every call gives up after about a second
+// and says the store is busy, not that the values are missing.
+void RegistryTest::busyStoreIsToldApartFromMissingValues() {
+    QVERIFY(write("Command1", "user"));
+    QVERIFY(write("Command2", "password"));
+    {
+        StoreHolder writer({QStringLiteral("lock")}, "holding");
+        QVERIFY(writer.holding());
+        QCOMPARE(read("Command1"), QByteArray("-1:user"));
+        QVERIFY(!write("Command1", "other"));
+        QCOMPARE(RegLastStatus(), ERROR_BUSY);
+        QCOMPARE(RegWriteStrings(winreg::HKEY_LOCAL_MACHINE, kServiceKey,
+                                 {{"Command1", "a"}, {"Command2", "b"}}),
+                 kFalse);
+        QCOMPARE(RegLastStatus(), ERROR_BUSY);
+        QVERIFY(writer.release());
+    }
+    StoreHolder holder({QStringLiteral("lock-all")}, "holding");
+    QVERIFY(holder.holding());
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(read("Command1"), QByteArray("0:"));
+    QCOMPARE(RegLastStatus(), ERROR_BUSY);
+    QByteArray first = "x";
+    QByteArray second = "y";
+    ReadServerCommands(first, second);
+    QCOMPARE(first + second, QByteArray());
+    QCOMPARE(RegLastStatus(), ERROR_BUSY);
+    qInfo("Two calls on a busy store took %lld ms", timer.elapsed());
+    QVERIFY(holder.release());
+    QCOMPARE(read("Command1") + read("Command2"), QByteArray("-1:user-1:password"));
 }
 
 void RegistryTest::concurrentWritersLoseNothing() {
     constexpr int kWrites = 150;
     const QString count = QString::number(kWrites);
+    const QString program =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/registry_writer");
     QProcess a;
     QProcess b;
-    a.start(writerProgram(), {QStringLiteral("loop"), QStringLiteral("Shared"), count});
-    b.start(writerProgram(), {QStringLiteral("loop"), QStringLiteral("WriterB"), count});
+    a.start(program, {QStringLiteral("loop"), QStringLiteral("Shared"), count});
+    b.start(program, {QStringLiteral("loop"), QStringLiteral("WriterB"), count});
     int mine = 0;
     for (int n = 1; n <= kWrites; ++n)
         mine += write("Shared", "parent") ? 1 : 0;
@@ -173,20 +445,36 @@ void RegistryTest::concurrentWritersLoseNothing() {
 
 void RegistryTest::writerKilledMidTransaction() {
     QVERIFY(write("Command1", "committed"));
-    QProcess writer;
-    writer.start(writerProgram(),
-                 {QStringLiteral("hold"), QStringLiteral("Command1"), QStringLiteral("torn")});
-    QVERIFY(writer.waitForReadyRead(30000));
-    QCOMPARE(writer.readLine().trimmed(), QByteArray("holding"));
-    // The uncommitted change has spilled into the database file.
-    QVERIFY(QFileInfo::exists(machine_->registryPath() + QStringLiteral("-journal")));
+    StoreHolder writer({QStringLiteral("hold"), QStringLiteral("Command1"), QStringLiteral("torn")},
+                       "holding");
+    QVERIFY(writer.holding());
+    // The uncommitted change has spilled into the store's log.
+    QVERIFY(QFileInfo(machine_->registryPath() + QStringLiteral("-wal")).size() > 0);
     writer.kill();
-    QVERIFY(writer.waitForFinished(30000));
 
     QCOMPARE(read("Command1"), QByteArray("-1:committed"));
     QCOMPARE(integrity(machine_->registryPath()), QByteArray("ok"));
     QVERIFY(write("Command1", "after"));
     QCOMPARE(read("Command1"), QByteArray("-1:after"));
+}
+
+void RegistryTest::writerKilledBetweenTwoValuesLeavesBoth() {
+    QVERIFY(write("Command1", "old user"));
+    QVERIFY(write("Command2", "old password"));
+    StoreHolder writer(
+        {QStringLiteral("pair"), QStringLiteral("new user"), QStringLiteral("new password")},
+        "between");
+    QVERIFY(writer.holding());
+    writer.kill();
+    QCOMPARE(read("Command1") + read("Command2"), QByteArray("-1:old user-1:old password"));
+    QCOMPARE(integrity(machine_->registryPath()), QByteArray("ok"));
+    // Left alone, the same writer stores both.
+    StoreHolder finished(
+        {QStringLiteral("pair"), QStringLiteral("new user"), QStringLiteral("new password")},
+        "between");
+    QVERIFY(finished.holding());
+    QVERIFY(finished.release());
+    QCOMPARE(read("Command1") + read("Command2"), QByteArray("-1:new user-1:new password"));
 }
 
 QTEST_GUILESS_MAIN(RegistryTest)

@@ -6,49 +6,129 @@
 #include <QtTest>
 #include <sys/stat.h>
 
+namespace {
+
+const QByteArray kApp = "KestruneRegistration";
+
+QString settingsFile() {
+    return IniSettingsStore::filePath(kApp);
+}
+
+QByteArray fileText() {
+    QFile file(settingsFile());
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+mode_t modeOf(const QString &path) {
+    struct stat info {};
+    ::stat(QFile::encodeName(path).constData(), &info);
+    return info.st_mode & 07777;
+}
+
+} // namespace
+
 class SettingsTest : public QObject {
     Q_OBJECT
 
   private Q_SLOTS:
+    void init() { machine_ = std::make_unique<ProgramFolder>(); }
+    void cleanup() { machine_.reset(); }
     void roundTripInAPrivateFile();
+    void textsAndPathsAsTheyRead_data();
+    void textsAndPathsAsTheyRead();
+    void privateWhateverTheUmask();
     void unwritableOrDamagedStores();
+
+  private:
+    std::unique_ptr<ProgramFolder> machine_;
 };
 
 void SettingsTest::roundTripInAPrivateFile() {
-    ProgramFolder machine;
-    QCOMPARE(GetSetting("KestruneRegistration", "Properties", "AppPath"), QByteArray());
+    QCOMPARE(GetSetting(kApp, "Properties", "AppPath"), QByteArray());
     const QByteArray latin1("  Zo\xeb O'Brien, = \"x\" ; [y] / \\ #z @Variant(x)  ", 47);
-    QVERIFY(SaveSetting("KestruneRegistration", "Page1", "Name", latin1));
-    QVERIFY(SaveSetting("KestruneRegistration", "Page2", "Nick", "kes"));
-    QCOMPARE(GetSetting("KestruneRegistration", "Page1", "Name"), latin1);
-    QVERIFY(DeleteSetting("KestruneRegistration", "Page1"));
-    QCOMPARE(GetSetting("KestruneRegistration", "Page1", "Name"), QByteArray());
-    QCOMPARE(GetSetting("KestruneRegistration", "Page2", "Nick"), QByteArray("kes"));
+    QVERIFY(SaveSetting(kApp, "Page1", "Name", latin1));
+    QVERIFY(SaveSetting(kApp, "Page2", "Nick", "kes"));
+    QCOMPARE(GetSetting(kApp, "Page1", "Name"), latin1);
+    QVERIFY(DeleteSetting(kApp, "Page1"));
+    QCOMPARE(GetSetting(kApp, "Page1", "Name"), QByteArray());
+    QCOMPARE(GetSetting(kApp, "Page2", "Nick"), QByteArray("kes"));
+    QCOMPARE(modeOf(settingsFile()), 0600u);
+}
 
-    const QString file =
-        machine.configHome() + QStringLiteral("/Kestrune/KestruneRegistration.ini");
-    struct stat info {};
-    QCOMPARE(::stat(QFile::encodeName(file).constData(), &info), 0);
-    QCOMPARE(info.st_mode & 0777, 0600u);
+// What is stored, how the settings file shows it, and what reads back.
+void SettingsTest::textsAndPathsAsTheyRead_data() {
+    QTest::addColumn<bool>("path");
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<QByteArray>("shown");
+    QTest::addColumn<QByteArray>("readBack");
+    QTest::newRow("Windows-1252 text")
+        << false << QByteArray("\x93Zo\xeb\x94 \x96 5\x80") << QByteArray("“Zoë” – 5€")
+        << QByteArray("\x93Zo\xeb\x94 \x96 5\x80");
+    QTest::newRow("bytes the code page leaves unused")
+        << false << QByteArray("a\x81\x8d\x8f\x90\x9d")
+        << QByteArray("a\u0081\u008d\u008f\u0090\u009d") << QByteArray("a\x81\x8d\x8f\x90\x9d");
+    QTest::newRow("folder named in UTF-8")
+        << true << QByteArray("/srv/Zo\xc3\xab \xe2\x80\x9cK\xe2\x80\x9d")
+        << QByteArray("/srv/Zoë “K”") << QByteArray("/srv/Zo\xc3\xab \xe2\x80\x9cK\xe2\x80\x9d");
+}
+
+void SettingsTest::textsAndPathsAsTheyRead() {
+    QFETCH(bool, path);
+    QFETCH(QByteArray, stored);
+    QFETCH(QByteArray, shown);
+    QFETCH(QByteArray, readBack);
+    QVERIFY(path ? SavePathSetting(kApp, "Properties", "Value", stored)
+                 : SaveSetting(kApp, "Properties", "Value", stored));
+    QVERIFY2(fileText().contains("Value=" + shown + '\n'), fileText().constData());
+    QCOMPARE(path ? GetPathSetting(kApp, "Properties", "Value")
+                  : GetSetting(kApp, "Properties", "Value"),
+             readBack);
+    // A file written by hand reads the same.
+    QFile file(settingsFile());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[Properties]\nValue=" + shown + '\n');
+    file.close();
+    QCOMPARE(path ? GetPathSetting(kApp, "Properties", "Value")
+                  : GetSetting(kApp, "Properties", "Value"),
+             readBack);
+}
+
+void SettingsTest::privateWhateverTheUmask() {
+    const mode_t umask = ::umask(0);
+    QVERIFY(SaveSetting(kApp, "Properties", "AppPath", "/x"));
+    ::umask(umask);
+    QCOMPARE(modeOf(machine_->configHome() + QStringLiteral("/Kestrune")), 0700u);
+    QCOMPARE(modeOf(settingsFile()), 0600u);
+    // A file others could read is tightened before the password goes in,
+    // and before a section is taken out.
+    QVERIFY(QFile::setPermissions(settingsFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                      QFileDevice::ReadOther));
+    QVERIFY(SaveSetting(kApp, "Page3", "Password", "secret"));
+    QCOMPARE(modeOf(settingsFile()), 0600u);
+    QVERIFY(QFile::setPermissions(settingsFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                      QFileDevice::ReadGroup));
+    QVERIFY(DeleteSetting(kApp, "Page3"));
+    QCOMPARE(modeOf(settingsFile()), 0600u);
+    QCOMPARE(GetSetting(kApp, "Properties", "AppPath"), QByteArray("/x"));
 }
 
 void SettingsTest::unwritableOrDamagedStores() {
-    ProgramFolder machine;
     // The configuration "folder" is a plain file: nothing can be created in it.
-    const QString blocker = machine.root() + QStringLiteral("/blocked");
+    const QString blocker = machine_->root() + QStringLiteral("/blocked");
     QFile(blocker).open(QIODevice::WriteOnly);
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(blocker));
-    QVERIFY(!SaveSetting("KestruneRegistration", "Properties", "AppPath", "/x"));
-    QCOMPARE(GetSetting("KestruneRegistration", "Properties", "AppPath"), QByteArray());
+    QVERIFY(!SaveSetting(kApp, "Properties", "AppPath", "/x"));
+    QVERIFY(!SavePathSetting(kApp, "Properties", "AppPath", "/x"));
+    QCOMPARE(GetSetting(kApp, "Properties", "AppPath"), QByteArray());
 
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(machine.configHome()));
-    const QString file = IniSettingsStore::filePath("KestruneRegistration");
-    QDir().mkpath(QFileInfo(file).absolutePath());
-    QFile junk(file);
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(machine_->configHome()));
+    QDir().mkpath(QFileInfo(settingsFile()).absolutePath());
+    QFile junk(settingsFile());
     QVERIFY(junk.open(QIODevice::WriteOnly));
     junk.write(QByteArray("\x00\x01\xff garbage", 12));
     junk.close();
-    QCOMPARE(GetSetting("KestruneRegistration", "Properties", "AppPath"), QByteArray());
+    QCOMPARE(GetSetting(kApp, "Properties", "AppPath"), QByteArray());
 }
 
 QTEST_GUILESS_MAIN(SettingsTest)

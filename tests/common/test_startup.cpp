@@ -7,6 +7,7 @@
 #include "scripted_ui.h"
 #include "settings.h"
 #include "startup.h"
+#include "tile_picture.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -18,11 +19,11 @@ using namespace modKestenrol;
 namespace {
 
 QByteArray appPathSetting() {
-    return GetSetting("KestruneRegistration", "Properties", "AppPath");
+    return GetPathSetting("KestruneRegistration", "Properties", "AppPath");
 }
 
 void setAppPath(const QByteArray &value) {
-    QVERIFY(SaveSetting("KestruneRegistration", "Properties", "AppPath", value));
+    QVERIFY(SavePathSetting("KestruneRegistration", "Properties", "AppPath", value));
 }
 
 // Reads the real settings file but refuses every write, as a settings file
@@ -61,6 +62,17 @@ void fireSplashTimer(QDialog &dialog) {
     splash.Timer1_Timer();
 }
 
+// A wizard page: its background tiled from frmColors' imgBlue.
+class TiledBox final : public QWidget {
+  public:
+    TiledBox() { setAutoFillBackground(true); }
+
+  protected:
+    void paintEvent(QPaintEvent * /*event*/) override {
+        TilePicture(*this, *frmColors::instance().imgBlue, 0);
+    }
+};
+
 } // namespace
 
 class StartupTest : public QObject {
@@ -71,7 +83,9 @@ class StartupTest : public QObject {
     void cleanup() { machine_.reset(); }
     void appPathSetting_data();
     void appPathSetting();
+    void folderNamedInUtf8IsFound();
     void blanksOnBothReadsEndTheProgram();
+    void acceptingOpensTheWizard_data();
     void acceptingOpensTheWizard();
     void rejectingOrClosingEndsTheProgram();
     void splashShowsTheLogoWhenPresent();
@@ -113,6 +127,24 @@ void StartupTest::appPathSetting() {
     QCOMPARE(script.beeps, 0);
 }
 
+// The settings file names the program folder as it reads.
+void StartupTest::folderNamedInUtf8IsFound() {
+    ScriptedUi script;
+    const QString folder = machine_->root() + QStringLiteral("/Zo\u00eb \u201cK\u201d");
+    QVERIFY(QDir().mkpath(folder));
+    QFile terms(folder + QStringLiteral("/terms.txt"));
+    QVERIFY(terms.open(QIODevice::WriteOnly));
+    QVERIFY(QDir().mkpath(machine_->configHome() + QStringLiteral("/Kestrune")));
+    QFile settings(machine_->configHome() + QStringLiteral("/Kestrune/KestruneRegistration.ini"));
+    QVERIFY(settings.open(QIODevice::WriteOnly));
+    settings.write("[Properties]\nAppPath=" + folder.toUtf8() + '\n');
+    settings.close();
+    QVERIFY(FindAppPath(gAppPath));
+    QCOMPARE(gAppPath, QFile::encodeName(folder) + '/');
+    QCOMPARE(FindProgramFile("terms.txt"), QFile::encodeName(terms.fileName()));
+    QCOMPARE(::appPathSetting(), QFile::encodeName(folder));
+}
+
 void StartupTest::blanksOnBothReadsEndTheProgram() {
     ScriptedUi script;
     setAppPath("   ");
@@ -128,19 +160,30 @@ void StartupTest::blanksOnBothReadsEndTheProgram() {
     QCOMPARE(script.messages.first().title, QByteArray("Kestrune"));
     QCOMPARE(script.messages.first().icon, MsgIcon::Critical);
     QVERIFY(script.ended);
+    QCOMPARE(script.endStatus, 1);
     QVERIFY(script.modalTitles.isEmpty());
     QVERIFY(!wizardOpened);
 }
 
+// Without blue.bmp first: the tile, once loaded, stays for the process.
+void StartupTest::acceptingOpensTheWizard_data() {
+    QTest::addColumn<bool>("tile");
+    QTest::newRow("without blue.bmp") << false;
+    QTest::newRow("with blue.bmp") << true;
+}
+
 void StartupTest::acceptingOpensTheWizard() {
+    QFETCH(bool, tile);
     ScriptedUi script;
     setAppPath(QFile::encodeName(machine_->path()));
-    QFile::copy(QStringLiteral(KESTRUNE_SAMPLE_DIR "/blue.bmp"),
-                machine_->path() + QStringLiteral("/blue.bmp"));
+    if (tile) {
+        QVERIFY(QFile::copy(QStringLiteral(KESTRUNE_SAMPLE_DIR "/blue.bmp"),
+                            machine_->path() + QStringLiteral("/blue.bmp")));
+    }
     bool wizardOpened = false;
     script.modalActions.append(fireSplashTimer);
     script.modalActions.append([&](QDialog &dialog) {
-        // The terms window's activation undid the splash's hourglass.
+        // The terms are loaded: the splash's hourglass is gone.
         QCOMPARE(script.mousePointer(), MousePointer::Default);
         dynamic_cast<frmTerms &>(dialog).cmdAccept->click();
     });
@@ -152,7 +195,19 @@ void StartupTest::acceptingOpensTheWizard() {
     QCOMPARE(gAppPath, machine_->appPath());
     QCOMPARE(script.modalTitles,
              (QList<QByteArray>{"Kestrune", "Kestrune - Terms and Conditions"}));
-    QCOMPARE(frmColors::instance().imgBlue->size(), QSize(80, 80));
+    QCOMPARE(frmColors::instance().imgBlue->size(), tile ? QSize(80, 80) : QSize(0, 0));
+    // A page tiled from it: blue.bmp's blue, or its own colour untouched.
+    TiledBox page;
+    page.resize(100, 60);
+    const QImage painted = page.grab().toImage();
+    const QColor plain = page.palette().color(QPalette::Window);
+    int tiled = 0;
+    for (int y = 0; y < painted.height(); ++y) {
+        for (int x = 0; x < painted.width(); ++x)
+            tiled += painted.pixelColor(x, y) == plain ? 0 : 1;
+    }
+    QCOMPARE(tiled > 0, tile);
+    QVERIFY(script.messages.isEmpty());
 }
 
 void StartupTest::rejectingOrClosingEndsTheProgram() {
@@ -167,6 +222,7 @@ void StartupTest::rejectingOrClosingEndsTheProgram() {
         });
         Main([&] { wizardOpened = true; });
         QVERIFY(script.ended);
+        QCOMPARE(script.endStatus, 0);
         QVERIFY(!wizardOpened);
         QVERIFY(script.messages.isEmpty());
         const QWidgetList windows = QApplication::topLevelWidgets();

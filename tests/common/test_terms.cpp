@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using modKestenrol::gAppPath;
 using modKestenrol::gTermsAccepted;
 
@@ -37,9 +39,15 @@ class TermsTest : public QObject {
     void cleanup() { machine_.reset(); }
     void linesAreFilteredAndJoined();
     void fallbackFolderIsUsedSilently();
+    void windows1252TermsShowAsWritten();
+    void hugeOrOddFilesShowAtOnce_data();
+    void hugeOrOddFilesShowAtOnce();
     void missingOrUnreadableFileOffersCloseOnly_data();
     void missingOrUnreadableFileOffersCloseOnly();
     void buttonsSetTheAnswer();
+    void keysPressTheFocusedButton_data();
+    void keysPressTheFocusedButton();
+    void activationRestoresThePointer();
 
   private:
     std::unique_ptr<ProgramFolder> machine_;
@@ -92,6 +100,54 @@ void TermsTest::fallbackFolderIsUsedSilently() {
     QVERIFY(script.messages.isEmpty());
 }
 
+// The service's files come from Windows: curly quotes, dashes, the ellipsis
+// and the euro sign are single bytes of Windows-1252.
+void TermsTest::windows1252TermsShowAsWritten() {
+    ScriptedUi script;
+    machine_->writeFile(QStringLiteral("terms.txt"),
+                        "\x93"
+                        "Fair use\x94 \x96 no cheating\x85\r\nFees: 5\x80 \x97 caf\xe9 \x91"
+                        "ok\x92");
+    frmTerms terms;
+    QCOMPARE(terms.txtTerms->toPlainText(),
+             QStringLiteral("\u201cFair use\u201d \u2013 no cheating\u2026\nFees: 5\u20ac "
+                            "\u2014 caf\u00e9 \u2018ok\u2019"));
+    QVERIFY(script.messages.isEmpty());
+}
+
+// The file and what the window shows of it: at most the first 64 KB, ending
+// with the last line complete in them.
+void TermsTest::hugeOrOddFilesShowAtOnce_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("shown");
+    const QByteArray line = "0123456789abcd\r\n";
+    const qsizetype linesThatFit = kTextFileLimit / line.size();
+    QTest::newRow("10 MB without a line end")
+        << QByteArray(10 << 20, 'x') << QByteArray(kTextFileLimit, 'x');
+    QTest::newRow("1 MB of short lines")
+        << line.repeated(1 << 16) << line.repeated(linesThatFit).chopped(2);
+    QTest::newRow("line end on the limit")
+        << QByteArray(kTextFileLimit - 1, 'y') + "\r\nz" << QByteArray(kTextFileLimit - 1, 'y');
+    QTest::newRow("exactly the limit")
+        << QByteArray(kTextFileLimit, 'w') << QByteArray(kTextFileLimit, 'w');
+}
+
+void TermsTest::hugeOrOddFilesShowAtOnce() {
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, shown);
+    machine_->writeFile(QStringLiteral("terms.txt"), file);
+    ScriptedUi script;
+    QElapsedTimer timer;
+    timer.start();
+    frmTerms terms;
+    terms.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&terms));
+    qInfo("Shown after %lld ms", timer.elapsed());
+    QCOMPARE(terms.txtTerms->toPlainText(), QString::fromLatin1(shown).replace(u"\r\n"_s, u"\n"_s));
+    QVERIFY(script.messages.isEmpty());
+    QCOMPARE(offered(terms), QByteArray("AR"));
+}
+
 void TermsTest::missingOrUnreadableFileOffersCloseOnly_data() {
     QTest::addColumn<bool>("unreadable");
     QTest::addColumn<QByteArray>("message");
@@ -141,8 +197,6 @@ void TermsTest::buttonsSetTheAnswer() {
     QVERIFY(!accept.isVisible());
     // The hourglass stays until the next window is activated.
     QCOMPARE(script.mousePointer(), MousePointer::Hourglass);
-    accept.Form_Activate();
-    QCOMPARE(script.mousePointer(), MousePointer::Default);
 
     frmTerms reject;
     reject.show();
@@ -158,6 +212,54 @@ void TermsTest::buttonsSetTheAnswer() {
     reread.cmdClose->click();
     QCOMPARE(gTermsAccepted, kFalse);
     QVERIFY(!reread.isVisible());
+}
+
+// The button with the focus, then the key pressed: whether the terms were
+// accepted. Every key closes the window.
+void TermsTest::keysPressTheFocusedButton_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("Return on I Accept") << "cmdAccept" << int(Qt::Key_Return) << true;
+    QTest::newRow("keypad Enter on I Accept") << "cmdAccept" << int(Qt::Key_Enter) << true;
+    QTest::newRow("Space on I Accept") << "cmdAccept" << int(Qt::Key_Space) << true;
+    QTest::newRow("Escape on I Accept") << "cmdAccept" << int(Qt::Key_Escape) << false;
+    QTest::newRow("Return on I Do Not Accept") << "cmdReject" << int(Qt::Key_Return) << false;
+    QTest::newRow("Return on Close") << "cmdClose" << int(Qt::Key_Return) << false;
+}
+
+void TermsTest::keysPressTheFocusedButton() {
+    QFETCH(QString, button);
+    QFETCH(int, key);
+    QFETCH(bool, accepted);
+    ScriptedUi script;
+    machine_->writeFile(QStringLiteral("terms.txt"), "Terms\r\n");
+    frmTerms terms;
+    if (button == u"cmdClose"_s) {
+        // As the wizard shows the terms again.
+        terms.cmdAccept->setVisible(false);
+        terms.cmdReject->setVisible(false);
+        terms.cmdClose->setVisible(true);
+    }
+    terms.show();
+    QVERIFY(QTest::qWaitForWindowActive(&terms));
+    terms.findChild<QPushButton *>(button)->setFocus();
+    QCOMPARE(QApplication::focusWidget()->objectName(), button);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+    QVERIFY(!terms.isVisible());
+    QCOMPARE(gTermsAccepted, accepted ? kTrue : kFalse);
+}
+
+// Activating the window, not only loading it, sets the arrow back.
+void TermsTest::activationRestoresThePointer() {
+    ScriptedUi script;
+    machine_->writeFile(QStringLiteral("terms.txt"), "Terms\r\n");
+    frmTerms terms;
+    script.setMousePointer(MousePointer::Hourglass);
+    terms.show();
+    terms.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&terms));
+    QCOMPARE(script.mousePointer(), MousePointer::Default);
 }
 
 QTEST_MAIN(TermsTest)

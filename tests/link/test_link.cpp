@@ -64,23 +64,32 @@ class LinkTest : public QObject {
         modKestenrol::gPacketEscape = 24;
     }
     void init() { ui_.messages.clear(); }
+    void cleanup();
+    // First: the system's library path must not have met the library yet.
+    void unusableLibraryIsReportedOnce_data();
+    void unusableLibraryIsReportedOnce();
     void encodings_data();
     void encodings();
     void requestMatchesTheHostAgreement();
     void everySingleByteChangeIsRefused();
-    void badLengthsAndKindsAreRefused();
+    void lengthAndKindFields_data();
+    void lengthAndKindFields();
+    void shortPacketStringsAreRefused();
     void knownSealedPacketUnpacks();
     void randomPacketStringsSurviveTheLine();
     void oversizePacketsAreRefused();
     void libraryKeepsToItsBufferAndKeys();
-    // Last: it leaves the codec without a usable library.
-    void unusableLibraryIsReportedOnce_data();
-    void unusableLibraryIsReportedOnce();
 
   private:
     ScriptedUi ui_;
     QTemporaryDir empty_;
 };
+
+void LinkTest::cleanup() {
+    // The codec goes on with the real library.
+    if (QTest::currentTestFunction() == QByteArray("unusableLibraryIsReportedOnce"))
+        QVERIFY(LoadPktGuard(QCoreApplication::applicationDirPath(), PktGuardSearch::FolderOnly));
+}
 
 // Each row holds what a call gave and what it should give.
 void LinkTest::encodings_data() {
@@ -157,6 +166,8 @@ void LinkTest::requestMatchesTheHostAgreement() {
     QCOMPARE(odd.data1 + "|" + odd.data2, QByteArray("ab|cde"));
 }
 
+// A high byte of 128 or more in the length or kind field is also reported:
+// 128 changes of each.
 void LinkTest::everySingleByteChangeIsRefused() {
     for (qsizetype at = 0; at < kRequest.size(); ++at) {
         for (int delta = 1; delta < 256; ++delta) {
@@ -165,25 +176,66 @@ void LinkTest::everySingleByteChangeIsRefused() {
             QVERIFY2(UnString(changed).ok == kFalse, changed.toHex().constData());
         }
     }
-    QVERIFY(ui_.messages.isEmpty());
+    QCOMPARE(ui_.messages.size(), 2 * 128);
+    for (const ScriptedUi::Message &message : std::as_const(ui_.messages))
+        QVERIFY(message.text.endsWith(" in PacketUnString.\r\nErr: 6\r\nError: Overflow"));
 }
 
-void LinkTest::badLengthsAndKindsAreRefused() {
-    // Checksums that hold, over length fields that do not.
-    for (const int length : {19, 21})
-        QCOMPARE(UnString(WithCrc(IntToBytes(length) + kRequest.mid(2, 16))).ok, kFalse);
-    // Shorter than header and checksum, even when both hold: nothing is
-    // handed out.
+// Packet strings with their checksum (or a wrong one), and how they split:
+// whether accepted, the length and kind handed out, and the unexpected
+// errors reported.
+void LinkTest::lengthAndKindFields_data() {
+    QTest::addColumn<QByteArray>("packet");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("reports");
+    const QByteArray header = kTag + kSequence;
+    QTest::newRow("length one short")
+        << WithCrc(H("1300 0100") + kRequest.mid(4, 14)) << false << 19 << -1 << 0;
+    QTest::newRow("length one over")
+        << WithCrc(H("1500 0100") + kRequest.mid(4, 14)) << false << 21 << -1 << 0;
+    QTest::newRow("length above 32767")
+        << WithCrc(H("0c80 0100") + header) << false << 0 << -1 << 1;
+    QTest::newRow("kind above 32767") << WithCrc(H("0c00 0180") + header) << true << 12 << 0 << 1;
+    QTest::newRow("kind above 32767, checksum wrong")
+        << H("0c00 ffff") + header + H("0000") << false << 12 << 0 << 1;
+    QTest::newRow("kind 32767") << PacketString(32767, kTag, kSequence, "x") << true << 13 << 32767
+                                << 0;
+}
+
+void LinkTest::lengthAndKindFields() {
+    QFETCH(QByteArray, packet);
+    QFETCH(bool, ok);
+    QFETCH(int, length);
+    QFETCH(int, kind);
+    QFETCH(int, reports);
+    const Split s = UnString(packet);
+    QCOMPARE(s.ok, ok ? kTrue : kFalse);
+    QCOMPARE(s.length, length);
+    QCOMPARE(s.kind, kind);
+    QCOMPARE(ui_.messages.size(), reports);
+    for (const ScriptedUi::Message &message : std::as_const(ui_.messages)) {
+        QCOMPARE(message.text,
+                 QByteArray("An unexpected error occurred in PacketUnString.\r\nErr: 6\r\n"
+                            "Error: Overflow"));
+        QCOMPARE(message.icon, MsgIcon::Exclamation);
+        QCOMPARE(message.title, QByteArray("Kestrune Registration"));
+    }
+    // Whatever the kind, a packet whose length holds hands out its tag.
+    if (s.length == packet.size())
+        QCOMPARE(s.tag, kTag);
+}
+
+// Shorter than header and checksum, even when both hold: nothing is handed
+// out.
+void LinkTest::shortPacketStringsAreRefused() {
     for (qsizetype size = 0; size < kPacketOverhead; ++size) {
         const QByteArray body = IntToBytes(static_cast<std::int32_t>(size)) + QByteArray(8, 'x');
         const Split s = UnString(WithCrc(body.left(std::max<qsizetype>(size - 2, 2))).left(size));
         QVERIFY(s.ok == kFalse && s.kind == -1 && s.length == -1);
     }
-    // A kind above 32767 is reported (and nothing before it was).
-    QCOMPARE(UnString(WithCrc(H("0c00 0180") + kTag + kSequence)).ok, kFalse);
-    QCOMPARE(ui_.messages.size(), 1);
-    QVERIFY(ui_.messages[0].text.endsWith(" in PacketUnString.\r\nErr: 6\r\nError: Overflow"));
-    QCOMPARE(UnString(PacketString(32767, kTag, kSequence, "x")).kind, 32767);
+    QVERIFY(ui_.messages.isEmpty());
 }
 
 // A 72-byte packet string sealed by an independent ChaCha20 behind the nonce
@@ -264,25 +316,44 @@ void LinkTest::libraryKeepsToItsBufferAndKeys() {
     }
 }
 
+// Where the library is looked for, and the problem reported, followed by why
+// each place failed.
 void LinkTest::unusableLibraryIsReportedOnce_data() {
     QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("systemPathToo");
     QTest::addColumn<QByteArray>("problem");
-    QTest::newRow("missing") << empty_.path()
-                             << "could not be loaded from the folder " + empty_.path().toLatin1();
-    QTest::newRow("lacking calls") << QStringLiteral(FAKE_PKTGUARD_DIR)
+    const QByteArray empty = empty_.path().toLatin1();
+    const auto whyNot = [](const QString &file) {
+        QLibrary library(file);
+        return library.load() ? QByteArray("loaded") : library.errorString().toLatin1();
+    };
+    const QByteArray folderError = whyNot(empty_.path() + QStringLiteral("/libpktguard.so"));
+    QTest::newRow("missing from the folder")
+        << empty_.path() << false
+        << "could not be loaded from the folder " + empty + ".\r\n" + folderError + "\r\n";
+    QTest::newRow("missing everywhere")
+        << empty_.path() << true
+        << "could not be loaded from the folder " + empty +
+               " nor from the system's library path.\r\n" + folderError + "\r\n" +
+               whyNot(QStringLiteral("pktguard")) + "\r\n";
+    QTest::newRow("lacking calls") << QStringLiteral(FAKE_PKTGUARD_DIR) << false
                                    << QByteArray("found in the folder " FAKE_PKTGUARD_DIR
-                                                 " lacks GetEncryptData, GetDecryptData");
+                                                 " lacks GetEncryptData, GetDecryptData.\r\n");
 }
 
 // Reported once with the stop icon; then every call fails without using the
 // library (the fake one's checksum would pass anything).
 void LinkTest::unusableLibraryIsReportedOnce() {
     QFETCH(QString, folder);
+    QFETCH(bool, systemPathToo);
     QFETCH(QByteArray, problem);
-    QVERIFY(!LoadPktGuard(folder, PktGuardSearch::FolderOnly));
+    if (problem.contains("\r\nloaded\r\n"))
+        QSKIP("A libpktguard.so is installed on the system's library path");
+    QVERIFY(!LoadPktGuard(folder, systemPathToo ? PktGuardSearch::FolderThenSystemPath
+                                                : PktGuardSearch::FolderOnly));
     QCOMPARE(ui_.messages.size(), 1);
-    QVERIFY(ui_.messages[0].text.startsWith("The packet-security library libpktguard.so " +
-                                            problem + "."));
+    QCOMPARE(ui_.messages[0].text, "The packet-security library libpktguard.so " + problem +
+                                       "Registration packets can be neither sent nor read.");
     QCOMPARE(ui_.messages[0].icon, MsgIcon::Critical);
     QCOMPARE(ui_.messages[0].title, QByteArray("Kestrune Registration"));
     QCOMPARE(PacketString(1, kTag, kSequence, "data"), QByteArray());

@@ -3,6 +3,7 @@
 #include "registry.h"
 #include "restore_startup.h"
 #include "scripted_ui.h"
+#include "store_holder.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -113,7 +114,8 @@ class TestAccountRestore : public QObject {
         QTest::newRow("not a database") << u"bad.db"_s << QStringList{kNone, kNone};
         QTest::newRow("folder missing") << u"gone/registry.db"_s << QStringList{kNone, kNone};
         QTest::newRow("user name refused") << u"Command1"_s << old;
-        QTest::newRow("password refused") << u"Command2"_s << QStringList{u"user"_s, old[1]};
+        // Both or neither: a refused password leaves the old user name too.
+        QTest::newRow("password refused") << u"Command2"_s << old;
     }
 
     void splashStoredValuesThenFailedWrite() {
@@ -161,6 +163,42 @@ class TestAccountRestore : public QObject {
         QVERIFY(window->isVisible() && !ui.ended);
         QTest::mouseClick(window->cmdCancel, Qt::LeftButton);
         QVERIFY(ui.ended && !window->isVisible());
+    }
+
+    // Another program holds the store: the window says so instead of "<< Not Registered >>"
+    // or a failed update, and the user can try again.
+    void busyStoreIsReported() {
+        ProgramFolder folder;
+        ScriptedUi ui;
+        store("user", "password");
+        auto holder = std::make_unique<StoreHolder>(QStringList{u"lock-all"_s}, "holding");
+        QVERIFY(holder->holding());
+        const auto window = start();
+        checkLastMessage(ui, 1,
+                         "The Kestrune registry is in use by another program, so the current "
+                         "details cannot be shown. Please try again in a moment.",
+                         MsgIcon::Critical);
+        QCOMPARE(shown(*window), (QStringList{QString(), QString()}));
+        QVERIFY(holder->release());
+
+        holder = std::make_unique<StoreHolder>(QStringList{u"lock"_s}, "holding");
+        QVERIFY(holder->holding());
+        window->txtUserName->setText(u"new user"_s);
+        window->txtPassword->setText(u"new password"_s);
+        QTest::mouseClick(window->cmdUpdate, Qt::LeftButton);
+        checkLastMessage(ui, 2,
+                         "The Kestrune registry is in use by another program, so the new details "
+                         "have not been stored. Please try again in a moment.",
+                         MsgIcon::Critical);
+        QVERIFY(window->isVisible() && !ui.ended);
+        QCOMPARE(window->txtPassword->text(), u"new password"_s);
+        QCOMPARE(stored(), (QStringList{u"user"_s, u"password"_s}));
+        QVERIFY(holder->release());
+
+        QTest::mouseClick(window->cmdUpdate, Qt::LeftButton);
+        checkLastMessage(ui, 3, "The Kestrune registration keys have been reset.",
+                         MsgIcon::Exclamation);
+        QCOMPARE(stored(), (QStringList{u"new user"_s, u"new password"_s}));
     }
 };
 

@@ -40,8 +40,9 @@ void ScriptedUi::showModal(QDialog &dialog) {
         dialog.close();
 }
 
-void ScriptedUi::endProgram() {
+void ScriptedUi::endProgram(int exitStatus) {
     ended = true;
+    endStatus = exitStatus;
     for (QWidget *window : QApplication::topLevelWidgets())
         window->close();
 }

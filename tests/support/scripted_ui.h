@@ -33,8 +33,9 @@ class ScriptedUi final : public Ui {
     MousePointer mousePointer() const override { return pointer_; }
     void doEvents() override;
     void showModal(QDialog &dialog) override;
-    void endProgram() override;
+    void endProgram(int exitStatus = 0) override;
     bool programEnded() const override { return ended; }
+    int exitStatus() const override { return endStatus; }
 
     // Answers for the coming message boxes, in order; without one the
     // first button of the box is taken.
@@ -47,6 +48,7 @@ class ScriptedUi final : public Ui {
     QList<QByteArray> modalTitles;
     int beeps = 0;
     bool ended = false;
+    int endStatus = 0;
 
   private:
     MousePointer pointer_ = MousePointer::Default;

@@ -16,10 +16,15 @@ class HeadlessUi final : public Ui {
     MousePointer mousePointer() const override { return MousePointer::Default; }
     void doEvents() override {}
     void showModal(QDialog & /*dialog*/) override {}
-    void endProgram() override { ended_ = true; }
+    void endProgram(int exitStatus = 0) override {
+        ended_ = true;
+        exitStatus_ = exitStatus;
+    }
     bool programEnded() const override { return ended_; }
+    int exitStatus() const override { return exitStatus_; }
 
   private:
     bool echo_;
     bool ended_ = false;
+    int exitStatus_ = 0;
 };

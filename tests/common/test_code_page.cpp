@@ -1,0 +1,209 @@
+// Windows-1252 at the widgets: the conversion itself, entry boxes that keep
+// to it whether typed or pasted, and the character codes key handlers see.
+#include "code_page.h"
+#include "control_events.h"
+#include "entry_boxes.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A window holding one box, shown and active so that keys reach the box
+// with the focus, as a user's keys do.
+class BoxWindow {
+  public:
+    template <typename Box> Box *place(Box *box) {
+        box->setParent(&window_);
+        window_.show();
+        window_.activateWindow();
+        box->setFocus();
+        return box;
+    }
+    bool active() { return QTest::qWaitForWindowActive(&window_); }
+
+  private:
+    QWidget window_;
+};
+
+// Types each character as a keyboard (or input method) with it does.
+void type(QWidget *widget, const QString &text) {
+    for (const char32_t code : text.toUcs4()) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUcs4(&code, 1));
+        QApplication::sendEvent(widget, &press);
+    }
+}
+
+} // namespace
+
+class CodePageTest : public QObject {
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void bothWays_data();
+    void bothWays();
+    void charactersOutsideAreDropped_data();
+    void charactersOutsideAreDropped();
+    void entryBoxKeepsToTheCodePage_data();
+    void entryBoxKeepsToTheCodePage();
+    void multiLineBoxLimitsAndBreaks();
+    void keyCodesSeenByHandlers_data();
+    void keyCodesSeenByHandlers();
+};
+
+// Bytes and the characters they stand for.
+void CodePageTest::bothWays_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("ASCII and controls") << QByteArray("a~\x01\x1f\x7f", 5) << u"a~\x01\x1f\x7f"_s;
+    QTest::newRow("NUL") << QByteArray("a\0b", 3) << QString(u"a\0b"_s);
+    QTest::newRow("quotes and dashes")
+        << QByteArray("\x91\x92\x93\x94\x96\x97") << u"\u2018\u2019\u201c\u201d\u2013\u2014"_s;
+    QTest::newRow("euro, ellipsis, per mille, trade mark")
+        << QByteArray("\x80\x85\x89\x99") << u"\u20ac\u2026\u2030\u2122"_s;
+    QTest::newRow("letters of the high controls")
+        << QByteArray("\x8a\x8c\x8e\x9a\x9c\x9e\x9f\x83")
+        << u"\u0160\u0152\u017d\u0161\u0153\u017e\u0178\u0192"_s;
+    QTest::newRow("bytes left unused")
+        << QByteArray("\x81\x8d\x8f\x90\x9d") << u"\u0081\u008d\u008f\u0090\u009d"_s;
+    QTest::newRow("upper half as Latin-1")
+        << QByteArray("\xa0\xa3\xe9\xff") << u"\u00a0\u00a3\u00e9\u00ff"_s;
+}
+
+void CodePageTest::bothWays() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QCOMPARE(FromCodePage(bytes), text);
+    QCOMPARE(ToCodePage(text), bytes);
+}
+
+// Characters the code page lacks are left out, never replaced.
+void CodePageTest::charactersOutsideAreDropped_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("Greek") << u"a\u03bbb"_s << QByteArray("ab");
+    QTest::newRow("CJK") << u"\u6f22x"_s << QByteArray("x");
+    QTest::newRow("emoji, a surrogate pair") << u"x\U0001F600y"_s << QByteArray("xy");
+    QTest::newRow("C1 controls the code page maps to letters") << u"\u0080\u0093"_s << QByteArray();
+    QTest::newRow("replacement character") << u"\ufffd?"_s << QByteArray("?");
+}
+
+void CodePageTest::charactersOutsideAreDropped() {
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(ToCodePage(text), bytes);
+}
+
+// Typed, or pasted over the box's text, then what the box holds.
+void CodePageTest::entryBoxKeepsToTheCodePage_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QByteArray>("held");
+    QTest::newRow("typed") << u"\u201ca\u03bb\u20ac\u201d"_s << QString()
+                           << QByteArray("\x93"
+                                         "a\x80\x94");
+    QTest::newRow("pasted") << QString() << u"x\u2013\U0001F600y\u6f22"_s << QByteArray("x\x96y");
+    // Cut to the box's length, then the character the code page lacks dropped.
+    QTest::newRow("pasted past the limit")
+        << QString() << u"123456789\u03bbABCDEF"_s << QByteArray("123456789AB");
+}
+
+void CodePageTest::entryBoxKeepsToTheCodePage() {
+    QFETCH(QString, typed);
+    QFETCH(QString, pasted);
+    QFETCH(QByteArray, held);
+    BoxWindow window;
+    QLineEdit *box = window.place(NewEntryBox(nullptr, "txtBox", 12, QRect(0, 0, 200, 24)));
+    QVERIFY(window.active());
+    type(box, typed);
+    if (!pasted.isEmpty()) {
+        QApplication::clipboard()->setText(pasted);
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    }
+    QCOMPARE(BoxText(box), held);
+    SetBoxText(box, "\x93ok\x94 \x85");
+    QCOMPARE(box->text(), u"\u201cok\u201d \u2026"_s);
+    QCOMPARE(BoxText(box), QByteArray("\x93ok\x94 \x85"));
+}
+
+void CodePageTest::multiLineBoxLimitsAndBreaks() {
+    BoxWindow window;
+    auto *box = window.place(new MultiLineBox(nullptr, "txtCV", 11, QRect(0, 0, 200, 80)));
+    QVERIFY(window.active());
+    // Ctrl+Enter starts a line, which counts as CR LF.
+    type(box, u"ab\u03bbc"_s);
+    QTest::keyClick(box, Qt::Key_Return, Qt::ControlModifier);
+    type(box, u"\u2014de"_s);
+    QCOMPARE(BoxText(box), QByteArray("abc\r\n\x97"
+                                      "de"));
+    // Three characters left: a pasted text is cut to what fits; then a line
+    // break, two characters, no longer fits, while a letter does.
+    QApplication::clipboard()->setText(u"\u03bbfg\r\nhij"_s);
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(BoxText(box), QByteArray("abc\r\n\x97"
+                                      "defg"));
+    QTest::keyClick(box, Qt::Key_Return, Qt::ControlModifier);
+    type(box, u"xyz"_s);
+    QCOMPARE(BoxText(box), QByteArray("abc\r\n\x97"
+                                      "defgx"));
+    SetBoxText(box, "one\rtwo\r\nthree\n");
+    QCOMPARE(box->toPlainText(), u"one\ntwo\nthree\n"_s);
+    QCOMPARE(BoxText(box), QByteArray("one\r\ntwo\r\nthree\r\n"));
+}
+
+// The key pressed in a box, the code its key handler sees (-1: the handler
+// is not called), the code it gives back, and what the box then holds.
+void CodePageTest::keyCodesSeenByHandlers_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("seen");
+    QTest::addColumn<int>("giveBack");
+    QTest::addColumn<QString>("held");
+    const int none = Qt::NoModifier;
+    const int ctrl = Qt::ControlModifier;
+    QTest::newRow("letter") << int(Qt::Key_A) << none << u"a"_s << 97 << 97 << u"xa"_s;
+    QTest::newRow("letter replaced") << int(Qt::Key_A) << none << u"a"_s << 97 << 66 << u"xB"_s;
+    QTest::newRow("letter dropped") << int(Qt::Key_A) << none << u"a"_s << 97 << 0 << u"x"_s;
+    QTest::newRow("e acute") << 0 << none << u"\u00e9"_s << 233 << 233 << u"x\u00e9"_s;
+    QTest::newRow("euro sign") << 0 << none << u"\u20ac"_s << 128 << 128 << u"x\u20ac"_s;
+    QTest::newRow("replaced by a curly quote")
+        << int(Qt::Key_QuoteDbl) << none << u"\""_s << 34 << 0x93 << u"x\u201c"_s;
+    QTest::newRow("Greek letter, outside") << 0 << none << u"\u03bb"_s << -1 << 0 << u"x"_s;
+    QTest::newRow("Enter") << int(Qt::Key_Return) << none << u"\r"_s << 13 << 13 << u"x"_s;
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << none << u"\r"_s << 13 << 13 << u"x"_s;
+    QTest::newRow("Ctrl+Enter") << int(Qt::Key_Return) << ctrl << u"\r"_s << 10 << 10 << u"x"_s;
+    QTest::newRow("Backspace") << int(Qt::Key_Backspace) << none << u"\b"_s << 8 << 8 << u""_s;
+    QTest::newRow("Escape") << int(Qt::Key_Escape) << none << u"\x1b"_s << 27 << 27 << u"x"_s;
+    QTest::newRow("arrow, no character")
+        << int(Qt::Key_Left) << none << QString() << -1 << 0 << u"x"_s;
+}
+
+void CodePageTest::keyCodesSeenByHandlers() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, text);
+    QFETCH(int, seen);
+    QFETCH(int, giveBack);
+    QFETCH(QString, held);
+    BoxWindow window;
+    QLineEdit *box = window.place(NewEntryBox(nullptr, "txtBox", 20, QRect(0, 0, 200, 24)));
+    QVERIFY(window.active());
+    box->setText(u"x"_s);
+    int handlerSaw = -1;
+    OnKeyPress(box, [&](std::int16_t &KeyAscii) {
+        handlerSaw = KeyAscii;
+        KeyAscii = static_cast<std::int16_t>(giveBack);
+    });
+    QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), text);
+    QApplication::sendEvent(QApplication::focusWidget(), &press);
+    QCOMPARE(handlerSaw, seen);
+    QCOMPARE(box->text(), held);
+}
+
+QTEST_MAIN(CodePageTest)
+#include "test_code_page.moc"

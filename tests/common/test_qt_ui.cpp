@@ -1,0 +1,112 @@
+// The production seam shows real message boxes: driven here from the event
+// loop, as a user answers them.
+#include "qt_ui.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(MsgButtons)
+Q_DECLARE_METATYPE(MsgIcon)
+Q_DECLARE_METATYPE(MsgAnswer)
+
+namespace {
+
+// What the box showed.
+struct Shown {
+    QString title;
+    QString text;
+    Qt::TextFormat format = Qt::AutoText;
+    Qt::TextFormat labelFormat = Qt::AutoText;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+};
+
+// Answers the next message box with the key, once the event loop shows it.
+void answerWith(int key, Shown &shown) {
+    QTimer::singleShot(0, [key, &shown] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box != nullptr);
+        shown = {box->windowTitle(), box->text(),
+                 box->textFormat(),  box->findChild<QLabel *>(u"qt_msgbox_label"_s)->textFormat(),
+                 box->icon(),        box->standardButtons()};
+        QTest::keyClick(box, Qt::Key(key));
+    });
+}
+
+} // namespace
+
+class QtUiTest : public QObject {
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void messageBoxes_data();
+    void messageBoxes();
+    void textShownAsWritten();
+};
+
+// The choice and icon asked for, the key pressed, then the buttons and icon
+// shown and the answer.
+void QtUiTest::messageBoxes_data() {
+    QTest::addColumn<MsgButtons>("choice");
+    QTest::addColumn<MsgIcon>("icon");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QMessageBox::StandardButtons>("buttons");
+    QTest::addColumn<QMessageBox::Icon>("shownIcon");
+    QTest::addColumn<MsgAnswer>("answer");
+    const QMessageBox::StandardButtons yesNo = QMessageBox::Yes | QMessageBox::No;
+    QTest::newRow("question, Escape is No")
+        << MsgButtons::YesNo << MsgIcon::Question << int(Qt::Key_Escape) << yesNo
+        << QMessageBox::Question << MsgAnswer::No;
+    QTest::newRow("question, Enter is Yes")
+        << MsgButtons::YesNo << MsgIcon::Question << int(Qt::Key_Return) << yesNo
+        << QMessageBox::Question << MsgAnswer::Yes;
+    QTest::newRow("question, N is No") << MsgButtons::YesNo << MsgIcon::Question << int(Qt::Key_N)
+                                       << yesNo << QMessageBox::Question << MsgAnswer::No;
+    QTest::newRow("entry rule, exclamation")
+        << MsgButtons::Ok << MsgIcon::Exclamation << int(Qt::Key_Return)
+        << QMessageBox::StandardButtons(QMessageBox::Ok) << QMessageBox::Warning << MsgAnswer::Ok;
+    QTest::newRow("stop, Escape is OK")
+        << MsgButtons::Ok << MsgIcon::Critical << int(Qt::Key_Escape)
+        << QMessageBox::StandardButtons(QMessageBox::Ok) << QMessageBox::Critical << MsgAnswer::Ok;
+    QTest::newRow("OK or Cancel, Escape is Cancel")
+        << MsgButtons::OkCancel << MsgIcon::Information << int(Qt::Key_Escape)
+        << (QMessageBox::Ok | QMessageBox::Cancel) << QMessageBox::Information << MsgAnswer::Cancel;
+}
+
+void QtUiTest::messageBoxes() {
+    QFETCH(MsgButtons, choice);
+    QFETCH(MsgIcon, icon);
+    QFETCH(int, key);
+    QFETCH(QMessageBox::StandardButtons, buttons);
+    QFETCH(QMessageBox::Icon, shownIcon);
+    QFETCH(MsgAnswer, answer);
+    QtUi qtUi;
+    Shown shown;
+    answerWith(key, shown);
+    QCOMPARE(qtUi.msgBox("Are you sure?", choice, icon, "Kestrune Account Restore"), answer);
+    QCOMPARE(shown.title, u"Kestrune Account Restore"_s);
+    QCOMPARE(shown.buttons, buttons);
+    QCOMPARE(shown.icon, shownIcon);
+}
+
+// A closing text from the host is shown as it came, never as markup, in the
+// characters of the code page.
+void QtUiTest::textShownAsWritten() {
+    QtUi qtUi;
+    Shown shown;
+    answerWith(Qt::Key_Return, shown);
+    qtUi.msgBox("<b>Welcome</b> to \x93Kestrune\x94\r\nThe Registration program will exit.",
+                MsgButtons::Ok, MsgIcon::Exclamation, "Kestrune Registration");
+    QCOMPARE(shown.text,
+             u"<b>Welcome</b> to \u201cKestrune\u201d\r\nThe Registration program will exit."_s);
+    QCOMPARE(shown.format, Qt::PlainText);
+    QCOMPARE(shown.labelFormat, Qt::PlainText);
+}
+
+QTEST_MAIN(QtUiTest)
+#include "test_qt_ui.moc"
