@@ -130,6 +130,8 @@ void frmRegistration::ctlTAPI_CallState(std::int32_t state, std::int32_t /*extra
         if (state == kCallIdle) {
             mHangupRequest = 0;
             lblStatus->setText(QStringLiteral("Call complete"));
+            // The line is down: the indicator says so.
+            imgNotConnected->raise();
         }
         ui().setMousePointer(MousePointer::Default);
     } else if (state == kCallDisconnected) {

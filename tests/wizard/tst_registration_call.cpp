@@ -177,6 +177,7 @@ void RegistrationCallTest::wholeRegistration() {
     QVERIFY(ui_->ended);
     QCOMPARE(ui_->endStatus, 0);
     QVERIFY(WaitForStatus(w, u"Call complete"_s));
+    QCOMPARE(Indicator(w), w.imgNotConnected);
 
     const QByteArrayList details = Answer("0100", {{1, "Mary"},
                                                    {2, "Smith"},
