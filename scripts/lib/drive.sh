@@ -61,6 +61,7 @@ set_demo_modem() {
     )
 }
 
+# shellcheck disable=SC2034 # KESTENROL_PID is read by the caller
 # start_kestenrol LOG: starts the wizard in the demo program folder. Sets
 # KESTENROL_PID.
 start_kestenrol() {
