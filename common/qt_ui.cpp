@@ -90,12 +90,12 @@ void QtUi::setMousePointer(MousePointer pointer) {
     if (pointer == pointer_)
         return;
     pointer_ = pointer;
-    if (pointer == MousePointer::Hourglass) {
+    while (QApplication::overrideCursor() != nullptr)
+        QApplication::restoreOverrideCursor();
+    if (pointer == MousePointer::Hourglass)
         QApplication::setOverrideCursor(Qt::WaitCursor);
-    } else {
-        while (QApplication::overrideCursor() != nullptr)
-            QApplication::restoreOverrideCursor();
-    }
+    else if (pointer == MousePointer::BusyArrow)
+        QApplication::setOverrideCursor(Qt::BusyCursor);
 }
 
 void QtUi::doEvents() {
@@ -107,10 +107,12 @@ void QtUi::showModal(QDialog &dialog) {
 }
 
 void QtUi::endProgram(int exitStatus) {
+    // The first reason to end is the one the program leaves with.
+    if (!ended_)
+        exitStatus_ = exitStatus;
     ended_ = true;
-    exitStatus_ = exitStatus;
     // Close handlers consult programEnded() and skip their confirmations.
     for (QWidget *window : QApplication::topLevelWidgets())
         window->close();
-    QCoreApplication::exit(exitStatus);
+    QCoreApplication::exit(exitStatus_);
 }

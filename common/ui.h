@@ -10,7 +10,9 @@ class QDialog;
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgAnswer { Ok, Cancel, Yes, No };
-enum class MousePointer { Default, Hourglass };
+// Default is the arrow; BusyArrow is the arrow with the hourglass beside it:
+// the program is busy, yet the user may still click.
+enum class MousePointer { Default, Hourglass, BusyArrow };
 
 class Ui {
   public:
@@ -28,7 +30,8 @@ class Ui {
     virtual void showModal(QDialog &dialog) = 0;
     // Closes every window without its close confirmation and leaves the
     // program with the exit status (0: all went as it should) once control
-    // returns to the event loop.
+    // returns to the event loop. Once the program is ending, a later call
+    // keeps the first status.
     virtual void endProgram(int exitStatus = 0) = 0;
     virtual bool programEnded() const = 0;
     // The status given to endProgram.

@@ -35,6 +35,8 @@ class RegistrationConversation {
 
     // A refused request is kept until Continue answers it.
     bool waitingForContinue() const { return !keptRequest_.isEmpty(); }
+    // A new call: no refused request of an earlier one waits any more.
+    void Reset() { keptRequest_.clear(); }
 
   private:
     // Ends the conversation with the host's closing text. True when the

@@ -8,8 +8,12 @@ QByteArray SerialLine::Input() {
 }
 
 void SerialLine::Output(const QByteArray &text) {
-    if (IsOpen())
-        port_->write(text);
+    if (!IsOpen())
+        return;
+    port_->write(text);
+    // On its way now rather than at the next turn of the event loop: the
+    // host times its answers.
+    port_->flush();
 }
 
 bool SerialLine::IsOpen() const {

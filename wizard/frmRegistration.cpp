@@ -69,6 +69,10 @@ void frmRegistration::ConnectHandlers() {
     connect(cmdCancel, &QPushButton::clicked, this, &frmRegistration::cmdCancel_Click);
     connect(cmdTermsConditions, &QPushButton::clicked, this,
             &frmRegistration::cmdTermsConditions_Click);
+    connect(cmdContinue, &QPushButton::clicked, this, &frmRegistration::cmdContinue_Click);
+    connect(&ctlTAPI, &Telephony::OnTapi, this, &frmRegistration::ctlTAPI_OnTapi);
+    connect(&ctlTAPI, &Telephony::CallState, this, &frmRegistration::ctlTAPI_CallState);
+    connect(&ctlCOMM, &SerialLine::OnComm, this, &frmRegistration::ctlCOMM_OnComm);
     for (std::size_t i = 0; i < optConnection.size(); ++i) {
         const auto Index = static_cast<std::int16_t>(i);
         // Only a change of choice counts: the program selects an option
@@ -202,6 +206,9 @@ void frmRegistration::Form_QueryUnload(Flag &Cancel, std::int16_t /*UnloadMode*/
 }
 
 void frmRegistration::Form_Unload(Flag & /*Cancel*/) {
+    // The hang-up is only started here; the telephony control finishes it
+    // on its way out.
+    HangUp();
     ui().endProgram();
 }
 

@@ -3,6 +3,8 @@
 #include "conversation_window.h"
 #include "entry_control.h"
 #include "flags.h"
+#include "hayes_telephony.h"
+#include "line_receiver.h"
 #include "program_state.h"
 #include "registration_conversation.h"
 
@@ -103,6 +105,10 @@ class frmRegistration final : public QWidget, public WizardLinkState, public Con
     QPushButton *cmdFinish = nullptr;
     QPushButton *cmdContinue = nullptr;
 
+    // The telephony control and, once a call is up, its serial line.
+    HayesTelephony ctlTAPI;
+    SerialLine &ctlCOMM = ctlTAPI.Line();
+
     // Index of the visible page, kNoPage while loading.
     std::int16_t intCurrentPage = kNoPage;
 
@@ -123,6 +129,12 @@ class frmRegistration final : public QWidget, public WizardLinkState, public Con
     void cmdTermsConditions_Click();
     // Starts the call to the registration host.
     void DialService(const QByteArray &number);
+
+    // The call and its line.
+    void ctlTAPI_OnTapi(std::int32_t requestId, std::int32_t status);
+    void ctlTAPI_CallState(std::int32_t state, std::int32_t extra);
+    void ctlCOMM_OnComm();
+    void cmdContinue_Click();
 
     // Entry rules.
     void ValidateWizardPage(Flag &ok);
@@ -205,7 +217,16 @@ class frmRegistration final : public QWidget, public WizardLinkState, public Con
     // the pick in the list stays.
     void SetConnectionControls(bool listUsable, bool alternativeUsable);
     void ShowSurvey();
+    // A new call starts with nothing left over from an earlier one.
+    void StartFreshLine();
+    // The card details live for one call only.
+    void ForgetCardDetails();
+    // The call was lost: the user is told, and the wizard is theirs again.
+    void ReportDisconnected();
 
     RegistrationConversation conversation_{*this, *this};
+    LineReceiver receiver_{
+        mReceiveBuffer, mPacketMode, modKestenrol::gLastPacket,
+        [this](QByteArray &lastPacket, Flag &ok) { ok = PacketProcess(lastPacket); }};
     frmCreditCard *card_ = nullptr;
 };

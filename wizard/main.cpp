@@ -1,19 +1,25 @@
 #include "frmRegistration.h"
+#include "quit_signals.h"
 #include "startup.h"
 #include "ui.h"
 
 #include <QApplication>
+#include <QPointer>
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kestenrol"));
     QApplication::setDesktopFileName(QStringLiteral("kestenrol"));
-    Main([] {
-        auto *wizard = new frmRegistration;
+    EndProgramOnQuitSignals();
+    QPointer<frmRegistration> wizard;
+    Main([&wizard] {
+        wizard = new frmRegistration;
         wizard->setAttribute(Qt::WA_DeleteOnClose);
         wizard->show();
     });
-    if (ui().programEnded())
-        return ui().exitStatus();
-    return QApplication::exec();
+    const int status = ui().programEnded() ? ui().exitStatus() : QApplication::exec();
+    // The window owns the telephony control, which hangs up a call still
+    // in progress as it goes.
+    delete wizard.data();
+    return status;
 }

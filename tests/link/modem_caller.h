@@ -6,6 +6,7 @@
 #include "hayes_telephony.h"
 #include "line_receiver.h"
 #include "modem_settings.h"
+#include "quick_modem.h"
 #include "settings.h"
 #include "startup.h"
 #include "uucp_lock.h"
@@ -16,21 +17,6 @@
 #include <utility>
 
 using Event = std::pair<std::int32_t, std::int32_t>;
-
-// Short waits, so that failures come quickly; the simulator's guard time is
-// shorter still than the one the layer keeps.
-inline HayesTimings QuickTimings() {
-    HayesTimings timings;
-    timings.commandWait = 1000;
-    timings.dialWait = 1500;
-    timings.guardTime = 120;
-    timings.dtrDropTime = 50;
-    timings.exitWait = 500;
-    return timings;
-}
-inline const QByteArray kQuick = "set guard 50\nset dial-delay 20\nset first-packet-delay 100\n"
-                                 "set split-pause 40\n";
-inline const QByteArray kAnswer = "answer \"tarnovik\\x0d\"";
 
 // The frames the line completes are kept, and dropped.
 struct Caller {

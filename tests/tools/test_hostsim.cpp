@@ -215,9 +215,11 @@ void HostSimTest::conversation() {
     QCOMPARE(p.data1 + p.data2, RawRecord(24, "\x03\x07"
                                               "A\r\nB\n") +
                                     RawRecord(25, "user") + RawRecord(26, ""));
-    dte.send(Answer(3, p));
+    // The same answer to it, byte for byte, is noted as such.
+    const QByteArray acknowledgement = Answer(3, p);
+    dte.send(acknowledgement);
     QCOMPARE(dte.nextFrame(), data);
-    dte.send(Answer(3, p));
+    dte.send(acknowledgement);
 
     // An acknowledgement and an unknown kind wait for any packet, a while.
     p = Open(dte.nextFrame());
@@ -268,6 +270,7 @@ void HostSimTest::conversation() {
         "packet kind=3 tag=4b530200 seq=0200 length=12",
         "sent repeat seq=0200",
         "packet kind=3 tag=4b530200 seq=0200 length=12",
+        "same-bytes",
         "sent kind=3 seq=0300 tag=4b530300",
         "packet kind=3 tag=4b530300 seq=0300 length=12",
         "sent kind=9 seq=0900 tag=01020304",

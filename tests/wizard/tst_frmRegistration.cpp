@@ -5,6 +5,8 @@
 #include "frmRegistration.h"
 #include "frmSurvey.h"
 #include "frmTerms.h"
+#include "host_sim.h"
+#include "modem_settings.h"
 #include "number_codec.h"
 #include "packet_codec.h"
 #include "program_files.h"
@@ -13,6 +15,7 @@
 #include "registry.h"
 #include "scripted_ui.h"
 #include "settings.h"
+#include "startup.h"
 #include "wizard_driver.h"
 
 #include <QApplication>
@@ -38,11 +41,15 @@ namespace {
 
 const QByteArray kApp = "KestruneRegistration";
 
-// Answers the survey's one required question and presses Finish.
-void FinishSurvey(QDialog &dialog) {
-    auto &survey = dynamic_cast<frmSurvey &>(dialog);
-    survey.cboOccupation->setCurrentIndex(0);
-    survey.cmdFinish->click();
+// The modem answers nothing, and the wizard waits for it longer than any
+// test here runs: Submit leaves the call being dialled. Hanging it up on
+// the way out hardly waits.
+HayesTimings PatientModem() {
+    HayesTimings timings = QuickTimings();
+    timings.commandWait = 60000;
+    timings.dialWait = 60000;
+    timings.exitWait = 20;
+    return timings;
 }
 const QByteArray kMelbourne = "03 70101234\tMelbourne";
 const QByteArray kSydney = "02 70105678\tSydney";
@@ -107,17 +114,22 @@ class RegistrationWizardTest : public QObject {
   private:
     std::unique_ptr<ProgramFolder> machine_;
     std::unique_ptr<ScriptedUi> ui_;
+    std::unique_ptr<HostSim> modem_;
 
   private Q_SLOTS:
     void init() {
         machine_ = std::make_unique<ProgramFolder>();
         ui_ = std::make_unique<ScriptedUi>();
+        // Submit dials a modem that is switched off.
+        modem_ = std::make_unique<HostSim>("modem mute\n");
+        SaveSetting(kSettingsApp, kModemSection, "Device", modem_->device());
         modKestenrol::gAppPath = machine_->appPath();
         QDir(machine_->root()).mkpath(u"fallback"_s);
         SetFallbackFolder(QFile::encodeName(machine_->root()) + "/fallback/");
     }
 
     void cleanup() {
+        modem_.reset();
         ui_.reset();
         machine_.reset();
     }
@@ -140,7 +152,7 @@ class RegistrationWizardTest : public QObject {
 };
 
 void RegistrationWizardTest::keyboardWalkThroughAndSubmit() {
-    const auto window = StartWizard();
+    const auto window = StartWizard(PatientModem());
     frmRegistration &w = *window;
     QCOMPARE(w.windowTitle(), u"Kestrune Registration Wizard - Step 1 of 4"_s);
     QCOMPARE(w.intCurrentPage, std::int16_t(0));
@@ -304,7 +316,7 @@ void RegistrationWizardTest::keyboardWalkThroughAndSubmit() {
     QCOMPARE(w.lblStatus->text(), u"Dialing Kestrune..."_s);
     QVERIFY(w.Frame1->isVisible());
     QCOMPARE(w.Frame1->childAt(w.imgNotConnected->geometry().center()), w.imgNotConnected);
-    QCOMPARE(ui_->mousePointer(), MousePointer::Hourglass);
+    QCOMPARE(ui_->mousePointer(), MousePointer::BusyArrow);
     for (QWidget *locked : std::initializer_list<QWidget *>{
              w.cmdBack, w.cmdNext, w.cmdFinish, w.cmdStartOver, w.cmdTermsConditions,
              w.txtFirstName, w.cboState, w.optConnection[0], w.optConnection[1], w.txtCV,
@@ -350,7 +362,7 @@ void RegistrationWizardTest::tabOrder_data() {
 
 void RegistrationWizardTest::tabOrder() {
     QFETCH(int, page);
-    const auto window = StartWizard();
+    const auto window = StartWizard(PatientModem());
     for (int i = 0; i < page; ++i) {
         FillPage(*window, i);
         Click(window->cmdNext);
@@ -458,7 +470,7 @@ void RegistrationWizardTest::pageChecks() {
     QFETCH(Changes, changes);
     QFETCH(int, page);
     QFETCH(QByteArray, message);
-    const auto window = StartWizard();
+    const auto window = StartWizard(PatientModem());
     frmRegistration &w = *window;
     // Page by page: the valid entries, the changes, then Next or Submit; nothing answers the
     // survey question.
@@ -507,7 +519,7 @@ void RegistrationWizardTest::closing_data() {
 
 void RegistrationWizardTest::closing() {
     QFETCH(bool, closeBox);
-    const auto window = StartWizard();
+    const auto window = StartWizard(PatientModem());
     // The terms again, only to be read.
     machine_->writeFile(u"terms.txt"_s, "Play fair.\r\n");
     ui_->modalActions.append([](QDialog &dialog) {
@@ -540,7 +552,7 @@ void RegistrationWizardTest::closing() {
     QVERIFY(GetSetting(kApp, "Page1", "FirstName").isEmpty());
 
     // A program that is already ending closes the window without asking.
-    const auto another = StartWizard();
+    const auto another = StartWizard(PatientModem());
     another->close();
     QVERIFY(!another->isVisible());
     QCOMPARE(ui_->messages.size(), 2);
@@ -567,7 +579,7 @@ void RegistrationWizardTest::submitSurveyQuestion() {
     QFETCH(bool, finishSurvey);
     QFETCH(int, messages);
     QFETCH(bool, dials);
-    const auto window = StartWizard();
+    const auto window = StartWizard(PatientModem());
     FillUpToLastPage(*window);
     FillPage(*window, 3);
     window->mbolDoneSurvey = surveyDone ? kTrue : kFalse;
@@ -598,7 +610,7 @@ void RegistrationWizardTest::surveyAnswersReachTheHost() {
     modKestenrol::gPacketStart = 1;
     modKestenrol::gPacketEnd = 126;
     modKestenrol::gPacketEscape = 24;
-    const auto window = StartWizard();
+    const auto window = StartWizard(PatientModem());
     FillUpToLastPage(*window);
     FillPage(*window, 3);
     ui_->answers = {MsgAnswer::Yes, MsgAnswer::Yes};
@@ -626,7 +638,7 @@ void RegistrationWizardTest::surveyAnswersReachTheHost() {
 void RegistrationWizardTest::dialNumberNotFound() {
     // The registry store cannot be created: the number to dial is lost.
     qputenv("KESTRUNE_REGISTRY", QFile::encodeName(machine_->root() + u"/gone/registry.db"_s));
-    const auto window = StartWizard();
+    const auto window = StartWizard(PatientModem());
     FillUpToLastPage(*window);
     FillPage(*window, 3);
     ui_->answers = {MsgAnswer::No};
@@ -644,7 +656,7 @@ void RegistrationWizardTest::dialNumberNotFound() {
 
 void RegistrationWizardTest::saveRestoreAndStartOver() {
     {
-        const auto window = StartWizard();
+        const auto window = StartWizard(PatientModem());
         frmRegistration &w = *window;
         FillUpToLastPage(w);
         FillPage(w, 3);
@@ -670,7 +682,7 @@ void RegistrationWizardTest::saveRestoreAndStartOver() {
 
     // A restart restores every page, the Sydney pick included.
     {
-        const auto window = StartWizard();
+        const auto window = StartWizard(PatientModem());
         frmRegistration &w = *window;
         QCOMPARE(w.intCurrentPage, std::int16_t(0));
         QCOMPARE(Focused(), w.txtFirstName);
@@ -700,7 +712,7 @@ void RegistrationWizardTest::saveRestoreAndStartOver() {
     QCOMPARE(Dialled(), QByteArray("03 1234 5678"));
     QCOMPARE(GetSetting(kApp, "Page2", "ConnectPh"), QByteArray("  03 1234 5678"));
     {
-        const auto window = StartWizard();
+        const auto window = StartWizard(PatientModem());
         QVERIFY(window->optConnection[1]->isChecked());
         QCOMPARE(BoxText(window->txtAlternative), QByteArray("  03 1234 5678"));
         QVERIFY(!window->lstExisting->isEnabled() && window->txtAlternative->isEnabled());
@@ -712,7 +724,7 @@ void RegistrationWizardTest::saveRestoreAndStartOver() {
     SaveSetting(kApp, "Page2", "ConnectPh", "08 11111111\tPerth");
     SaveSetting(kApp, "Page4", "HeardAbout", "On the radio");
     {
-        const auto window = StartWizard();
+        const auto window = StartWizard(PatientModem());
         QCOMPARE(window->cboState->currentIndex(), -1);
         QCOMPARE(Selected(window->lstExisting), kMelbourne);
         QCOMPARE(window->cboHeardAbout->currentIndex(), -1);
@@ -721,7 +733,7 @@ void RegistrationWizardTest::saveRestoreAndStartOver() {
     // A connection choice that names no option ends the restore there.
     SaveSetting(kApp, "Page2", "Connection", "2");
     {
-        const auto window = StartWizard();
+        const auto window = StartWizard(PatientModem());
         QCOMPARE(BoxText(window->txtEmail), QByteArray("mary@example.com"));
         QVERIFY(window->optConnection[0]->isChecked());
         QCOMPARE(BoxText(window->txtNickName), QByteArray());
@@ -733,7 +745,7 @@ void RegistrationWizardTest::saveRestoreAndStartOver() {
     SaveSetting(kApp, "Page2", "Connection", "1");
     SaveSetting(kApp, "Page2", "ConnectPh", "  03 1234 5678");
     {
-        const auto window = StartWizard();
+        const auto window = StartWizard(PatientModem());
         frmRegistration &w = *window;
         Click(w.cmdNext);
         Click(w.cmdNext);
@@ -769,7 +781,7 @@ void RegistrationWizardTest::saveRestoreAndStartOver() {
                          .contains(QString::fromLatin1(section)));
         QCOMPARE(Dialled(), QByteArray("03 1234 5678"));
     }
-    const auto window = StartWizard();
+    const auto window = StartWizard(PatientModem());
     QVERIFY(window->txtFirstName->text().isEmpty());
     QVERIFY(window->txtAlternative->text().isEmpty());
 }
@@ -816,7 +828,7 @@ void RegistrationWizardTest::pickListFiles() {
         if (folder == u"fallback"_s)
             machine_->writeFile(u"heardabt.txt.bak"_s, "Never read");
     }
-    const auto window = StartWizard();
+    const auto window = StartWizard(PatientModem());
     QList<QByteArray> expected(std::begin(kBuiltInChoices), std::end(kBuiltInChoices));
     expected += added;
     expected << "Other";

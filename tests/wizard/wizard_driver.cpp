@@ -1,15 +1,21 @@
 #include "wizard_driver.h"
 
+#include "frmSurvey.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 
-std::unique_ptr<frmRegistration> StartWizard() {
+std::unique_ptr<frmRegistration> StartWizard(const HayesTimings &timings) {
     auto window = std::make_unique<frmRegistration>();
+    window->ctlTAPI.setTimings(timings);
+    window->ctlTAPI.setLockFolder(QFile::encodeName(QDir::tempPath()));
     window->activateWindow();
     if (!QTest::qWaitForWindowActive(window.get()))
         qWarning("the wizard window did not become active");
@@ -102,4 +108,10 @@ void FillUpToLastPage(frmRegistration &window) {
         FillPage(window, page);
         Click(window.cmdNext);
     }
+}
+
+void FinishSurvey(QDialog &dialog) {
+    auto &survey = dynamic_cast<frmSurvey &>(dialog);
+    survey.cboOccupation->setCurrentIndex(0);
+    survey.cmdFinish->click();
 }

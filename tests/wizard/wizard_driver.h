@@ -1,16 +1,19 @@
 #pragma once
 
 #include "frmRegistration.h"
+#include "quick_modem.h"
 
 #include <QString>
 #include <memory>
 
+class QDialog;
 class QWidget;
 
 // Drives the wizard window as a user does, with real key and mouse events.
 
-// Starts the window as the program does and makes it the active one.
-std::unique_ptr<frmRegistration> StartWizard();
+// Starts the window as the program does and makes it the active one. Its
+// modem is given the waits, and keeps its lock files in the temporary folder.
+std::unique_ptr<frmRegistration> StartWizard(const HayesTimings &timings = QuickTimings());
 
 // Types into the focused control, one key at a time.
 void Type(const QString &text);
@@ -29,3 +32,7 @@ QWidget *Focused();
 void FillPage(frmRegistration &window, int page);
 // Fills pages 0 to 2 and moves on to page 3 with Next.
 void FillUpToLastPage(frmRegistration &window);
+
+// Answers the survey's one required question and presses Finish: a modal
+// action for the survey window.
+void FinishSurvey(QDialog &dialog);

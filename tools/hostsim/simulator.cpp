@@ -322,6 +322,7 @@ void Simulator::startCall(TimePoint now) {
     heard_.clear();
     inPackets_ = false;
     frame_.clear();
+    lastFrame_.clear();
     frameEscaped_ = false;
     connectedAt_.reset();
     packetSent_ = false;
@@ -406,6 +407,13 @@ void Simulator::hostFrame(const QByteArray &frame) {
     const ReceivedPacket packet = DescribeFrame(frame);
     for (const QByteArray &line : packet.lines)
         recorder_.record(line);
+    // A packet sent again unchanged, not built afresh (which would seal it
+    // with another nonce).
+    if (packet.ok) {
+        if (frame == lastFrame_)
+            recorder_.record("same-bytes");
+        lastFrame_ = frame;
+    }
     if (wait_ != HostWait::Answer)
         return;
     if (await_ == Await::Any || (packet.ok && packet.sequence == awaitedSequence_))

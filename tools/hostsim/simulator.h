@@ -86,6 +86,7 @@ class Simulator {
     QByteArray expected_;
     QByteArray heard_; // what the line sent, for expect
     QByteArray frame_;
+    QByteArray lastFrame_; // the caller's last good frame, byte for byte
     std::optional<TimePoint> connectedAt_;
     QByteArray awaitedSequence_;
     QByteArray wire_;

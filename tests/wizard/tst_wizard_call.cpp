@@ -1,0 +1,367 @@
+// The wizard's call to the registration host, end to end: the real window
+// dials kestrune-hostsim over a real pseudo-terminal. Calls that log in,
+// calls that fail, hanging up on the way out.
+#include "call_driver.h"
+#include "host_sim.h"
+#include "number_codec.h"
+#include "packet_codec.h"
+#include "program_files.h"
+#include "program_folder.h"
+#include "program_state.h"
+#include "quit_signals.h"
+#include "uucp_lock.h"
+#include "wizard_driver.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <csignal>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QByteArray kModemUnavailable =
+    "The selected Modem and/or Location are not available to make a call from, or are "
+    "incorrectly configured.\r\nOn the next form, please ensure the modem and/or telephone line "
+    "are switched on and not already being used, and that the selected Location is correct, and "
+    "try again.";
+const QByteArray kCallNotMade =
+    "The phone call to Kestrune could not be made.\r\nPlease check that the modem is working "
+    "correctly, and try again.\r\nIf you continue to experience problems, please contact the "
+    "Help Desk.";
+const QByteArray kBusy =
+    "The Kestrune service is busy at this moment.\r\nPlease wait a short time and try again.";
+const QByteArray kDisconnected = "The call to Kestrune has been unexpectedly disconnected.\r\n"
+                                 "Please wait a short time and try again.";
+const QByteArray kNickNameRefused = "The Nick Name entered is not valid - please re-enter.";
+const QByteArray kLogin = "send \"Login: \"\nexpect \"tarnovik\\r\"\n"
+                          "send \"Password: \"\nexpect \"tarnovik\\r\"\n";
+
+// The bytes as a scenario's quoted text writes them.
+QByteArray Escaped(const QByteArray &bytes) {
+    QByteArray text;
+    for (const char c : bytes)
+        text +=
+            "\\x" + QByteArray::number(static_cast<unsigned char>(c), 16).rightJustified(2, '0');
+    return text;
+}
+
+} // namespace
+
+class WizardCallTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<ProgramFolder> machine_;
+    std::unique_ptr<ScriptedUi> ui_;
+
+  private Q_SLOTS:
+    void initTestCase() {
+        modKestenrol::gPacketStart = 1;
+        modKestenrol::gPacketEnd = 126;
+        modKestenrol::gPacketEscape = 24;
+    }
+    void init() {
+        machine_ = std::make_unique<ProgramFolder>();
+        ui_ = std::make_unique<ScriptedUi>();
+        modKestenrol::gAppPath = machine_->appPath();
+        QDir(machine_->root()).mkpath(u"fallback"_s);
+        SetFallbackFolder(QFile::encodeName(machine_->root()) + "/fallback/");
+    }
+    void cleanup() {
+        ui_.reset();
+        machine_.reset();
+    }
+
+    void callLogsInAndAnswersTheHost_data();
+    void callLogsInAndAnswersTheHost();
+    void busy();
+    void failedCalls_data();
+    void failedCalls();
+    void refusedDials_data();
+    void refusedDials();
+    void carrierLostReleasesTheWizard_data();
+    void carrierLostReleasesTheWizard();
+    void retryAfterADroppedCallLogsInAgain();
+    void hangUpOnClose_data();
+    void hangUpOnClose();
+    void quitSignalHangsUp();
+};
+
+void WizardCallTest::callLogsInAndAnswersTheHost_data() {
+    QTest::addColumn<QByteArray>("script");
+    QTest::newRow("prompts on lines of their own")
+        << HostSim::Scenario(u"login.scn"_s) + "send \"Kestrune\\r\\n\"\n";
+    QTest::newRow("prompts split across reads")
+        << QByteArray("send \"\\r\\nLog\" \"in\" \": \"\nexpect \"tarnovik\\r\"\n"
+                      "send \"Pass\" \"word: \"\nexpect \"tarnovik\\r\"\n"
+                      "send \"conn\" \"ected\"\n");
+    QTest::newRow("text before the prompts on their line")
+        << QByteArray("send \"Kestrune host v2 -- Login: \"\nexpect \"tarnovik\\r\"\n"
+                      "send \"\\r\\nbad luck, try again\\rPassword: \"\n"
+                      "expect \"tarnovik\\r\"\nsend \"\\n\\rThe host is connected now\\r\\n\"\n");
+    // A whole request in the read that says "connected": dropped with it.
+    const QByteArray early =
+        PacketPack(PacketString(1, "JUNK", "\x77\x77", LongToBytes(1 << 19) + LongToBytes(0)));
+    QTest::newRow("a packet after connected in the same read")
+        << kLogin + "send \"connected" + Escaped(early) + "\"\n";
+}
+
+// Dialling, connected, both prompts answered, packets: the host's request
+// is answered while the wizard stays locked for the call.
+void WizardCallTest::callLogsInAndAnswersTheHost() {
+    QFETCH(QByteArray, script);
+    HostSim sim(kQuick + "set dial-delay 150\n" + script + "request 20\n");
+    UseModem(sim.device());
+    const auto window = StartWizard();
+    frmRegistration &w = *window;
+    SubmitRegistration(w, *ui_);
+
+    QCOMPARE(w.lblStatus->text(), u"Dialing Kestrune..."_s);
+    QCOMPARE(ui_->mousePointer(), MousePointer::BusyArrow);
+    QVERIFY(w.mDialRequest < 0); // the pending mark in the top bit
+    QVERIFY(w.Frame1->isVisible());
+    QCOMPARE(Indicator(w), w.imgNotConnected);
+    QVERIFY(WaitForStatus(w, u"Dialing ..."_s));
+    QVERIFY(WaitForStatus(w, u"Connected"_s));
+    QCOMPARE(Indicator(w), w.imgConnected);
+    QCOMPARE(w.mDialRequest, 0);
+
+    QVERIFY(sim.waitForRecord("field 20 \"No\""));
+    const QByteArrayList record = sim.record();
+    QVERIFY(record.contains("dial \"T0270105678\""));
+    QCOMPARE(record.count(kAnswer), 2);
+    QVERIFY(record.contains("packet kind=2 tag=4b530100 seq=0100 length=18"));
+    QVERIFY(std::none_of(record.begin(), record.end(),
+                         [](const QByteArray &line) { return line.contains("7777"); }));
+    QCOMPARE(w.mPacketMode, kTrue);
+    // Locked for the call, Cancel aside; only the survey question was asked.
+    QVERIFY(!w.cmdFinish->isEnabled() && !w.txtFirstName->isEnabled());
+    QVERIFY(w.cmdCancel->isEnabled());
+    QCOMPARE(ui_->messages.size(), 1);
+    QCOMPARE(ui_->beeps, 0);
+}
+
+// One message; the wizard released once the line is idle again.
+void WizardCallTest::busy() {
+    HostSim sim(kQuick + "modem busy\n");
+    UseModem(sim.device());
+    const auto window = StartWizard();
+    frmRegistration &w = *window;
+    SubmitRegistration(w, *ui_);
+    QVERIFY(WaitForMessages(*ui_, 2));
+    const ScriptedUi::Message &message = ui_->messages[1];
+    QCOMPARE(message.text, kBusy);
+    QCOMPARE(message.icon, MsgIcon::Critical);
+    QCOMPARE(message.title, QByteArray("Kestrune Registration"));
+    QCOMPARE(w.lblStatus->text(), u"Kestrune Busy"_s);
+    QVERIFY(QTest::qWaitFor([&] { return w.mDialRequest == 0; }));
+    QCOMPARE(ui_->messages.size(), 2);
+    QCOMPARE(ui_->beeps, 1);
+    QVERIFY(Released(w));
+    QCOMPARE(Indicator(w), w.imgNotConnected);
+    QCOMPARE(ui_->mousePointer(), MousePointer::Default);
+    QVERIFY(!w.ctlTAPI.CallInProgress());
+    QVERIFY(sim.record().contains("result \"BUSY\""));
+}
+
+void WizardCallTest::failedCalls_data() {
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<MsgIcon>("icon");
+    QTest::addColumn<int>("beeps");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("no carrier") << QByteArray("modem no-carrier") << kDisconnected
+                                << MsgIcon::Critical << 1 << u"Connection disconnected"_s;
+    QTest::newRow("no answer") << QByteArray("modem no-answer") << kDisconnected
+                               << MsgIcon::Critical << 1 << u"Connection disconnected"_s;
+    QTest::newRow("no dial tone") << QByteArray("modem no-dialtone") << kCallNotMade
+                                  << MsgIcon::Exclamation << 0 << u"Call not completed"_s;
+    QTest::newRow("modem error") << QByteArray("modem error") << kCallNotMade
+                                 << MsgIcon::Exclamation << 0 << u"Call not completed"_s;
+    QTest::newRow("no answer to the dial command")
+        << QByteArray("modem silent") << kCallNotMade << MsgIcon::Exclamation << 0
+        << u"Call not completed"_s;
+    QTest::newRow("modem switched off") << QByteArray("modem mute") << kCallNotMade
+                                        << MsgIcon::Exclamation << 0 << u"Call not completed"_s;
+}
+
+void WizardCallTest::failedCalls() {
+    QFETCH(QByteArray, script);
+    QFETCH(QByteArray, message);
+    QFETCH(MsgIcon, icon);
+    QFETCH(int, beeps);
+    QFETCH(QString, status);
+    HostSim sim(kQuick + script + '\n');
+    UseModem(sim.device());
+    // A silent modem is given up sooner still.
+    HayesTimings timings = QuickTimings();
+    timings.commandWait = 400;
+    timings.dialWait = 600;
+    const auto window = StartWizard(timings);
+    frmRegistration &w = *window;
+    SubmitRegistration(w, *ui_);
+    QVERIFY(WaitForMessages(*ui_, 2));
+    QCOMPARE(ui_->messages[1].text, message);
+    QCOMPARE(ui_->messages[1].icon, icon);
+    QCOMPARE(w.lblStatus->text(), status);
+    QVERIFY(QTest::qWaitFor([&] { return w.mDialRequest == 0; }));
+    QCOMPARE(ui_->messages.size(), 2);
+    QCOMPARE(ui_->beeps, beeps);
+    QVERIFY(Released(w));
+    QCOMPARE(Indicator(w), w.imgNotConnected);
+    QCOMPARE(ui_->mousePointer(), MousePointer::Default);
+    QVERIFY(!w.ctlTAPI.CallInProgress());
+}
+
+void WizardCallTest::refusedDials_data() {
+    QTest::addColumn<bool>("locked");
+    QTest::newRow("device missing") << false;
+    QTest::newRow("device locked by another program") << true;
+}
+
+// The modem cannot be used at all: the modem/location message, then the
+// Connection Settings window, then the wizard is the user's again.
+void WizardCallTest::refusedDials() {
+    QFETCH(bool, locked);
+    HostSim sim("modem mute\n");
+    QByteArray device = QFile::encodeName(machine_->root()) + "/no-such-modem";
+    QFile lock;
+    if (locked) {
+        device = sim.device();
+        lock.setFileName(QDir::temp().filePath(QString::fromLatin1(LockFileName(device))));
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write(QByteArray::number(sim.process().processId()).rightJustified(10) + '\n');
+        lock.close();
+    }
+    UseModem(device);
+    const auto window = StartWizard();
+    frmRegistration &w = *window;
+    SubmitRegistration(w, *ui_);
+    if (locked)
+        lock.remove();
+    QCOMPARE(ui_->messages.size(), 2);
+    QCOMPARE(ui_->messages[1].text, kModemUnavailable);
+    QCOMPARE(ui_->messages[1].icon, MsgIcon::Exclamation);
+    QCOMPARE(ui_->messages[1].title, QByteArray("Kestrune Registration"));
+    QCOMPARE(ui_->beeps, 1);
+    QCOMPARE(ui_->modalTitles, QList<QByteArray>{"Connection Settings"});
+    QVERIFY(Released(w));
+    QVERIFY(w.lblStatus->text().isEmpty());
+    QCOMPARE(ui_->mousePointer(), MousePointer::Default);
+    QCOMPARE(w.mDialRequest, 0);
+    QVERIFY(!w.ctlTAPI.CallInProgress());
+    QVERIFY(!sim.record().contains("line-opened"));
+}
+
+void WizardCallTest::carrierLostReleasesTheWizard_data() {
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<QByteArrayList>("messages");
+    QTest::newRow("NO CARRIER from the modem")
+        << HostSim::Scenario(u"carrier-lost.scn"_s) << QByteArrayList{kDisconnected};
+    QTest::newRow("the device closing") << kLogin + "send \"connected\"\nwait 200\nclose\n"
+                                        << QByteArrayList{kDisconnected};
+    // The refused field can no longer be sent: Continue goes with the call.
+    QTest::newRow("while a refused field waits")
+        << kLogin + "send \"connected\"\nrequest 16 reject 2 await none\nwait 300\ndrop\n"
+        << QByteArrayList{kNickNameRefused, kDisconnected};
+}
+
+void WizardCallTest::carrierLostReleasesTheWizard() {
+    QFETCH(QByteArray, script);
+    QFETCH(QByteArrayList, messages);
+    HostSim sim(kQuick + script);
+    UseModem(sim.device());
+    const auto window = StartWizard();
+    frmRegistration &w = *window;
+    SubmitRegistration(w, *ui_);
+    QVERIFY(WaitForStatus(w, u"Connected"_s));
+    QVERIFY(WaitForStatus(w, u"Connection disconnected"_s));
+    QCOMPARE(ui_->messages.size(), messages.size() + 1);
+    for (qsizetype i = 0; i < messages.size(); ++i)
+        QCOMPARE(ui_->messages[i + 1].text, messages[i]);
+    QCOMPARE(ui_->messages.last().icon, MsgIcon::Critical);
+    QCOMPARE(ui_->beeps, 1);
+    QVERIFY(Released(w));
+    QVERIFY(w.cmdContinue->isHidden());
+    QCOMPARE(Indicator(w), w.imgNotConnected);
+    QCOMPARE(ui_->mousePointer(), MousePointer::Default);
+    QVERIFY(!w.ctlTAPI.CallInProgress());
+}
+
+// Each dial starts a fresh line: the second call's prompts are answered
+// although the first call had reached packets.
+void WizardCallTest::retryAfterADroppedCallLogsInAgain() {
+    HostSim sim(kQuick + HostSim::Scenario(u"carrier-lost.scn"_s) + "call\n" + kLogin +
+                "send \"connected\"\nrequest 16\n");
+    UseModem(sim.device());
+    const auto window = StartWizard();
+    frmRegistration &w = *window;
+    SubmitRegistration(w, *ui_);
+    QVERIFY(WaitForStatus(w, u"Connection disconnected"_s));
+    QCOMPARE(w.mPacketMode, kTrue);
+
+    ui_->answers = {MsgAnswer::No};
+    Click(w.cmdFinish);
+    QVERIFY(sim.waitForRecord("field 16 \"MARYS\""));
+    QCOMPARE(sim.record().count(kAnswer), 4);
+    QVERIFY(sim.record().contains("call 2"));
+    QCOMPARE(ui_->messages.size(), 3);
+}
+
+void WizardCallTest::hangUpOnClose_data() {
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QByteArray>("ending");
+    QTest::newRow("connected") << HostSim::Scenario(u"login.scn"_s) << u"Connected"_s
+                               << QByteArray("hangup ath");
+    QTest::newRow("dialling") << QByteArray("set dial-delay 5000\n") << u"Dialing ..."_s
+                              << QByteArray("dial-aborted");
+}
+
+// Closing the window asks, starts the hang-up and ends the program; the
+// telephony control finishes the hang-up as the window goes.
+void WizardCallTest::hangUpOnClose() {
+    QFETCH(QByteArray, script);
+    QFETCH(QString, status);
+    QFETCH(QByteArray, ending);
+    HostSim sim(kQuick + script);
+    UseModem(sim.device());
+    auto window = StartWizard();
+    SubmitRegistration(*window, *ui_);
+    QVERIFY(WaitForStatus(*window, status));
+    window->close();
+    QCOMPARE(ui_->messages.last().text,
+             QByteArray("Are you sure you want to cancel the Kestrune Registration?"));
+    QVERIFY(ui_->ended);
+    QCOMPARE(ui_->endStatus, 0);
+    QCOMPARE(window->lblStatus->text(), u"Hanging up connection..."_s);
+    QVERIFY(window->mHangupRequest != 0);
+    window.reset();
+    QVERIFY(sim.waitForRecord(ending));
+    QVERIFY(sim.waitForRecord("line-closed"));
+    QVERIFY(!QFile::exists(QDir::temp().filePath(QString::fromLatin1(LockFileName(sim.device())))));
+}
+
+// SIGTERM ends the program through its event loop; the window going hangs
+// up the call.
+void WizardCallTest::quitSignalHangsUp() {
+    HostSim sim(kQuick + HostSim::Scenario(u"login.scn"_s));
+    UseModem(sim.device());
+    auto window = StartWizard();
+    SubmitRegistration(*window, *ui_);
+    QVERIFY(WaitForStatus(*window, u"Connected"_s));
+    EndProgramOnQuitSignals();
+    std::raise(SIGTERM);
+    QVERIFY(QTest::qWaitFor([&] { return ui_->ended; }));
+    QCOMPARE(ui_->endStatus, 128 + SIGTERM);
+    window.reset();
+    QVERIFY(sim.waitForRecord("hangup ath"));
+}
+
+QTEST_MAIN(WizardCallTest)
+#include "tst_wizard_call.moc"
