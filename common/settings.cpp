@@ -19,7 +19,7 @@ namespace {
 // the file holds the subscriber's password.
 constexpr mode_t kFileMode = 0600;
 
-SettingsStore *gReplacement = nullptr;
+SettingsStore *gSettingsReplacement = nullptr;
 
 QString keyPath(const QByteArray &section, const QByteArray &key) {
     return QString::fromLatin1(section) + QLatin1Char('/') + QString::fromLatin1(key);
@@ -116,11 +116,11 @@ bool IniSettingsStore::deleteSection(const QByteArray &app, const QByteArray &se
 
 SettingsStore &settingsStore() {
     static IniSettingsStore store;
-    return gReplacement != nullptr ? *gReplacement : store;
+    return gSettingsReplacement != nullptr ? *gSettingsReplacement : store;
 }
 
 void setSettingsStore(SettingsStore *replacement) {
-    gReplacement = replacement;
+    gSettingsReplacement = replacement;
 }
 
 QByteArray GetSetting(const QByteArray &app, const QByteArray &section, const QByteArray &key) {
