@@ -1,6 +1,8 @@
 #include "entry_boxes.h"
 
 #include "code_page.h"
+#include "controls.h"
+#include "fonts.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -47,6 +49,14 @@ QLineEdit *NewEntryBox(QWidget *parent, const char *name, int maxLength, const Q
     box->setMaxLength(maxLength);
     box->setValidator(new CodePageValidator(box));
     box->setGeometry(place);
+    return box;
+}
+
+QLineEdit *NewEntryBox(QWidget *parent, const char *name, int maxLength, const QRect &place,
+                       const QByteArray &tooltip, QLabel *caption) {
+    QLineEdit *box = NewEntryBox(parent, name, maxLength, place);
+    box->setFont(Arial(9, false));
+    Describe(box, tooltip, caption);
     return box;
 }
 

@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QRect;
 
@@ -13,6 +14,10 @@ class QRect;
 
 // A single-line box of at most maxLength characters.
 QLineEdit *NewEntryBox(QWidget *parent, const char *name, int maxLength, const QRect &place);
+// The same in the dialogs' Arial 9 points, with its tooltip and the caption
+// that labels it (see Describe).
+QLineEdit *NewEntryBox(QWidget *parent, const char *name, int maxLength, const QRect &place,
+                       const QByteArray &tooltip, QLabel *caption);
 
 // A multi-line box of at most maxLength characters (0: no limit), a line
 // break counting as the two characters CR LF that its text holds. Ctrl+Enter

@@ -3,6 +3,7 @@
 #include "controls.h"
 #include "fonts.h"
 #include "pictures.h"
+#include "program_files.h"
 #include "program_state.h"
 #include "twips.h"
 #include "ui.h"
@@ -39,8 +40,8 @@ void frmSplash::Form_Load() {
     if (!builtInLogo_.isNull()) {
         imgKestrune->setPixmap(builtInLogo_);
     } else {
-        const QByteArray logo = modKestenrol::gAppPath + "kestrune.bmp";
-        if (FileExists(logo))
+        const QByteArray logo = FindProgramFile("kestrune.bmp");
+        if (!logo.isEmpty())
             imgKestrune->setPixmap(LoadPicture(logo));
     }
     Timer1->start();

@@ -14,7 +14,7 @@ QtUi &qtUi() {
     return instance;
 }
 
-Ui *gReplacement = nullptr;
+Ui *gUiReplacement = nullptr;
 
 QMessageBox::Icon toQt(MsgIcon icon) {
     switch (icon) {
@@ -62,11 +62,11 @@ MsgAnswer fromQt(int button) {
 } // namespace
 
 Ui &ui() {
-    return gReplacement != nullptr ? *gReplacement : qtUi();
+    return gUiReplacement != nullptr ? *gUiReplacement : qtUi();
 }
 
 void setUi(Ui *replacement) {
-    gReplacement = replacement;
+    gUiReplacement = replacement;
 }
 
 MsgAnswer QtUi::msgBox(const QByteArray &text, MsgButtons buttons, MsgIcon icon,

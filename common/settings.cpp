@@ -1,6 +1,7 @@
 #include "settings.h"
 
 #include "code_page.h"
+#include "private_folder.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,31 +17,12 @@ namespace {
 
 // The settings folders and file are the user's alone, whatever the umask:
 // the file holds the subscriber's password.
-constexpr mode_t kFolderMode = 0700;
 constexpr mode_t kFileMode = 0600;
 
-SettingsStore *gReplacement = nullptr;
+SettingsStore *gSettingsReplacement = nullptr;
 
 QString keyPath(const QByteArray &section, const QByteArray &key) {
     return QString::fromLatin1(section) + QLatin1Char('/') + QString::fromLatin1(key);
-}
-
-// Makes the folder and its missing parents, each new one private.
-bool makePrivateFolder(const QString &folder) {
-    const QByteArray path = QFile::encodeName(QDir::cleanPath(folder));
-    for (qsizetype end = path.indexOf('/', 1);; end = path.indexOf('/', end + 1)) {
-        const QByteArray part = end < 0 ? path : path.left(end);
-        if (::mkdir(part.constData(), kFolderMode) == 0) {
-            if (::chmod(part.constData(), kFolderMode) != 0)
-                return false;
-        } else if (errno != EEXIST) {
-            return false;
-        }
-        if (end < 0)
-            break;
-    }
-    struct stat info {};
-    return ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 // Makes sure the file exists with owner-only permissions before QSettings
@@ -48,7 +30,7 @@ bool makePrivateFolder(const QString &folder) {
 // existing file is tightened first. Only an existing file when create is
 // false.
 bool preparePrivateFile(const QString &path, bool create) {
-    if (create && !makePrivateFolder(QFileInfo(path).absolutePath()))
+    if (create && !MakePrivateFolder(QFileInfo(path).absolutePath()))
         return false;
     const QByteArray native = QFile::encodeName(path);
     const int fd =
@@ -134,11 +116,11 @@ bool IniSettingsStore::deleteSection(const QByteArray &app, const QByteArray &se
 
 SettingsStore &settingsStore() {
     static IniSettingsStore store;
-    return gReplacement != nullptr ? *gReplacement : store;
+    return gSettingsReplacement != nullptr ? *gSettingsReplacement : store;
 }
 
 void setSettingsStore(SettingsStore *replacement) {
-    gReplacement = replacement;
+    gSettingsReplacement = replacement;
 }
 
 QByteArray GetSetting(const QByteArray &app, const QByteArray &section, const QByteArray &key) {

@@ -168,14 +168,14 @@ RegStatus SqliteRegistry::RegCloseKey(RegHandle key) {
 }
 
 namespace {
-RegistryApi *gReplacement = nullptr;
+RegistryApi *gRegistryReplacement = nullptr;
 } // namespace
 
 RegistryApi &registryApi() {
     static SqliteRegistry registry;
-    return gReplacement != nullptr ? *gReplacement : registry;
+    return gRegistryReplacement != nullptr ? *gRegistryReplacement : registry;
 }
 
 void setRegistryApi(RegistryApi *replacement) {
-    gReplacement = replacement;
+    gRegistryReplacement = replacement;
 }

@@ -3,10 +3,14 @@
 #include "frmColors.h"
 #include "frmSplash.h"
 #include "frmTerms.h"
+#include "installed_copy.h"
 #include "pictures.h"
+#include "program_files.h"
 #include "program_state.h"
 #include "settings.h"
+#include "store_access.h"
 #include "text.h"
+#include "titles.h"
 #include "ui.h"
 
 #include <QCoreApplication>
@@ -33,7 +37,7 @@ QByteArray applyAppPathRule(QByteArray value) {
 } // namespace
 
 QByteArray ProgramFileFolder() {
-    return QFile::encodeName(QCoreApplication::applicationDirPath());
+    return OwnProgramFolder(QFile::encodeName(QCoreApplication::applicationDirPath()));
 }
 
 bool FindAppPath(QByteArray &appPath) {
@@ -64,7 +68,7 @@ void Main(const std::function<void()> &showRegistration) {
     gPacketEnd = 126;
     gPacketEscape = 24;
 
-    if (!FindAppPath(gAppPath)) {
+    if (!CheckStoreAccess(kRegistrationTitle) || !FindAppPath(gAppPath)) {
         ui().endProgram(EXIT_FAILURE);
         return;
     }
@@ -84,8 +88,8 @@ void Main(const std::function<void()> &showRegistration) {
         return;
     }
 
-    const QByteArray tile = gAppPath + "blue.bmp";
-    if (FileExists(tile))
+    const QByteArray tile = FindProgramFile("blue.bmp");
+    if (!tile.isEmpty())
         frmColors::instance().setTilePicture(LoadPicture(tile));
 
     showRegistration();

@@ -15,11 +15,6 @@ QByteArray folderOf(const QByteArray &path) {
     return slash <= 0 ? QByteArray("/") : path.left(slash);
 }
 
-// A folder that only root and its group may write.
-bool isGroupFolder(const struct stat &folder) {
-    return folder.st_uid == 0 && (folder.st_mode & S_IWGRP) != 0 && (folder.st_mode & S_IWOTH) == 0;
-}
-
 bool mayUse(const struct stat &file, const struct stat &folder) {
     if (!S_ISREG(file.st_mode))
         return false;
@@ -29,7 +24,7 @@ bool mayUse(const struct stat &file, const struct stat &folder) {
         return false;
     if (file.st_uid == 0 && (file.st_mode & S_IWGRP) == 0)
         return true;
-    return isGroupFolder(folder) && file.st_gid == folder.st_gid;
+    return IsGroupFolder(folder) && file.st_gid == folder.st_gid;
 }
 
 // The file at a path, opened and checked; kept open so that what SQLite
@@ -37,14 +32,16 @@ bool mayUse(const struct stat &file, const struct stat &folder) {
 class CheckedFile {
   public:
     CheckedFile(const QByteArray &path, bool create) {
+        struct stat folder {};
+        if (::stat(folderOf(path).constData(), &folder) != 0)
+            return;
+        const mode_t mode = IsGroupFolder(folder) ? kGroupStoreMode : kStoreMode;
         // Non-blocking, so that a pipe planted in the file's place cannot
         // hang the open; never through a symbolic link.
         const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | (create ? O_CREAT : 0);
-        fd_ = ::open(path.constData(), flags, kStoreMode);
-        struct stat folder {};
-        if (fd_ < 0 || ::fstat(fd_, &file_) != 0 ||
-            ::stat(folderOf(path).constData(), &folder) != 0 || !mayUse(file_, folder) ||
-            !keptPrivate()) {
+        fd_ = ::open(path.constData(), flags, mode);
+        if (fd_ < 0 || ::fstat(fd_, &file_) != 0 || !mayUse(file_, folder) ||
+            !keptAs(mode, folder)) {
             close();
         }
     }
@@ -62,10 +59,15 @@ class CheckedFile {
     }
 
   private:
-    bool keptPrivate() const {
-        if (file_.st_uid != ::geteuid() || (file_.st_mode & kPermissionBits) == kStoreMode)
+    // The user's own file gets the store's mode, and in a group folder the
+    // folder's group (new files take it from the folder already).
+    bool keptAs(mode_t mode, const struct stat &folder) const {
+        if (file_.st_uid != ::geteuid())
             return true;
-        return ::fchmod(fd_, kStoreMode) == 0;
+        if (mode == kGroupStoreMode && file_.st_gid != folder.st_gid &&
+            ::fchown(fd_, static_cast<uid_t>(-1), folder.st_gid) != 0)
+            return false;
+        return (file_.st_mode & kPermissionBits) == mode || ::fchmod(fd_, mode) == 0;
     }
 
     void close() {
@@ -107,6 +109,10 @@ int guardedOpen(sqlite3_vfs * /*vfs*/, sqlite3_filename name, sqlite3_file *file
 }
 
 } // namespace
+
+bool IsGroupFolder(const struct stat &folder) {
+    return folder.st_uid == 0 && (folder.st_mode & S_IWGRP) != 0 && (folder.st_mode & S_IWOTH) == 0;
+}
 
 bool IsPlainStorePath(const QByteArray &path) {
     return path.startsWith('/') && !path.contains('\0');

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 // The registry store holds the account's login texts and the number to
@@ -11,12 +12,17 @@
 // - owned by the user, who keeps it private (kStoreMode), or owned by root
 //   and writable by no one else;
 // - or, in a folder that only root and one group may write, a file of that
-//   group that others cannot write: the group shares the store by design.
+//   group that others cannot write: the group shares the store by design,
+//   and the user's own files there are the group's (kGroupStoreMode).
 // Anything else is refused without being written.
 
 // Permissions of the store files the user owns: new ones are created so and
-// looser ones are tightened to it before use.
+// others are set so before use.
 inline constexpr mode_t kStoreMode = 0600;
+inline constexpr mode_t kGroupStoreMode = 0660;
+
+// A folder that only root and its group may write.
+bool IsGroupFolder(const struct stat &folder);
 
 // The store's path must name a file plainly: an absolute path. Paths that
 // SQLite treats specially (":memory:", an empty name, "file:" URIs) and

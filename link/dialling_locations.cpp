@@ -1,6 +1,7 @@
 #include "dialling_locations.h"
 
 #include "hayes_results.h"
+#include "numbered_key.h"
 #include "settings.h"
 #include "startup.h"
 #include "text.h"
@@ -11,10 +12,6 @@ namespace {
 
 constexpr char kPulse[] = "Pulse";
 constexpr char kTone[] = "Tone";
-
-QByteArray NumberedKey(const char *key, int number) {
-    return number == 1 ? QByteArray(key) : key + QByteArray::number(number);
-}
 
 QByteArray ReadLocationSetting(const char *key, int number = 1) {
     return Trim(GetSetting(kSettingsApp, kLocationSection, NumberedKey(key, number)));

@@ -1,6 +1,7 @@
 #include "modem_settings.h"
 
 #include "code_page.h"
+#include "numbered_key.h"
 #include "settings.h"
 #include "startup.h"
 #include "text.h"
@@ -10,10 +11,6 @@
 #include <algorithm>
 
 namespace {
-
-QByteArray NumberedKey(const char *key, int number) {
-    return number == 1 ? QByteArray(key) : key + QByteArray::number(number);
-}
 
 QByteArray ReadModemSetting(const char *key, int number) {
     return Trim(GetSetting(kSettingsApp, kModemSection, NumberedKey(key, number)));

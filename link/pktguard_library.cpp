@@ -10,6 +10,10 @@
 #include <limits>
 #include <type_traits>
 
+#ifndef KESTRUNE_PRIVATE_LIB_DIR
+#define KESTRUNE_PRIVATE_LIB_DIR "/usr/lib/kestrune"
+#endif
+
 namespace {
 
 using CalcCRCFunction = decltype(&CalcCRC);
@@ -61,6 +65,11 @@ std::optional<QByteArray> OpenLibrary(QLibrary &library, const QString &folder,
                          " could not be loaded from the folder " + folderText;
     QByteArray errors = library.errorString().toLatin1();
     if (search == PktGuardSearch::FolderThenSystemPath) {
+        // An installed copy keeps it in the package's private library folder.
+        const QString installed = QStringLiteral(KESTRUNE_PRIVATE_LIB_DIR);
+        library.setFileName(QDir(installed).filePath(QString::fromLatin1(kLibraryFile)));
+        if (library.load())
+            return "in the folder " + QDir::toNativeSeparators(installed).toLatin1();
         library.setFileName(QString::fromLatin1(kLibraryName));
         if (library.load())
             return QByteArray("on the system's library path");

@@ -40,14 +40,6 @@ QLabel *currentValue(QWidget *parent, const char *name, const char *tooltip, con
     return value;
 }
 
-QLineEdit *entryBox(QWidget *parent, const char *name, const char *tooltip, QLabel *caption,
-                    int maxLength, const QRect &place) {
-    QLineEdit *box = NewEntryBox(parent, name, maxLength, place);
-    box->setFont(Arial(9, false));
-    Describe(box, tooltip, caption);
-    return box;
-}
-
 } // namespace
 
 void frmAccountRestore::CreateControls() {
@@ -94,11 +86,13 @@ void frmAccountRestore::CreateControls() {
                             "a Kestrune support consultant:",
                             TwipsRect(150, 2160, 5880, 690));
     lblPage0[1] = label(picPage, "User Name:", captionFont, TwipsRect(390, 2925, 1260, 330));
-    txtUserName = entryBox(picPage, "txtUserName", "The new Kestrune system User Name.",
-                           lblPage0[1], kUserNameLength, TwipsRect(1710, 2925, 3300, 330));
+    txtUserName =
+        NewEntryBox(picPage, "txtUserName", kUserNameLength, TwipsRect(1710, 2925, 3300, 330),
+                    "The new Kestrune system User Name.", lblPage0[1]);
     lblPage0[2] = label(picPage, "Password:", captionFont, TwipsRect(390, 3345, 1260, 330));
-    txtPassword = entryBox(picPage, "txtPassword", "The new Kestrune system Password.", lblPage0[2],
-                           kPasswordLength, TwipsRect(1710, 3345, 3300, 330));
+    txtPassword =
+        NewEntryBox(picPage, "txtPassword", kPasswordLength, TwipsRect(1710, 3345, 3300, 330),
+                    "The new Kestrune system Password.", lblPage0[2]);
 
     cmdUpdate = CommandButton(this, "cmdUpdate", "&Update", "Update the Kestrune registry settings",
                               TwipsRect(6480, 4170, 1350, 420));

@@ -6,6 +6,7 @@
 #include "entry_routines.h"
 #include "frmColors.h"
 #include "pictures.h"
+#include "program_files.h"
 #include "program_state.h"
 #include "survey_checks.h"
 #include "titles.h"
@@ -86,8 +87,8 @@ void frmSurvey::ConnectHandlers() {
 void frmSurvey::Form_Load() {
     setWindowIcon(frmColors::instance().windowIcon());
     move(mWizard.pos() + QPoint(Px(kPlacementOffset), Px(kPlacementOffset)));
-    const QByteArray logo = modKestenrol::gAppPath + "kestrune.bmp";
-    if (FileExists(logo)) {
+    const QByteArray logo = FindProgramFile("kestrune.bmp");
+    if (!logo.isEmpty()) {
         // The page boxes cover the panel's right edge: the logo keeps to
         // the part left uncovered.
         const QPixmap picture = LoadPicture(logo);

@@ -26,21 +26,13 @@ const QByteArray kOneLocationAtLeast =
     QByteArrayLiteral("There must be at least one dialing location.");
 const QByteArray kNoMoreLocations =
     "No more than " + QByteArray::number(kMostLocations) + " dialing locations can be kept.";
-const QByteArray kNotSaved =
+const QByteArray kLocationsNotSaved =
     QByteArrayLiteral("The dialing locations could not be written. Please check that your "
                       "settings folder can be written to, and try again.");
 
 QLabel *caption(QWidget *parent, const char *text, const QRect &place) {
     return CaptionLabel(parent, text, place, Arial(8.25, false), Qt::black,
                         Qt::AlignLeft | Qt::AlignVCenter);
-}
-
-QLineEdit *entryBox(QWidget *parent, const char *name, const char *tooltip, QLabel *label,
-                    int maxLength, const QRect &place) {
-    QLineEdit *box = NewEntryBox(parent, name, maxLength, place);
-    box->setFont(Arial(9, false));
-    Describe(box, tooltip, label);
-    return box;
 }
 
 QRadioButton *option(QWidget *parent, const char *name, const char *text, const char *tooltip,
@@ -91,12 +83,12 @@ void frmDialingProperties::CreateControls() {
                               TwipsRect(5370, 120, 870, 390));
 
     lblName = caption(this, "Location na&me:", TwipsRect(120, 690, 1800, 330));
-    txtName = entryBox(this, "txtName", "The name of this dialing location", lblName,
-                       kLongestLocationName, TwipsRect(1980, 690, 4260, 330));
+    txtName = NewEntryBox(this, "txtName", kLongestLocationName, TwipsRect(1980, 690, 4260, 330),
+                          "The name of this dialing location", lblName);
     lblPrefix = caption(this, "&Outside line prefix:", TwipsRect(120, 1140, 1800, 330));
-    txtPrefix = entryBox(this, "txtPrefix",
-                         "What is dialed for an outside line here, such as 0, (a comma pauses)",
-                         lblPrefix, kLongestOutsideLine, TwipsRect(1980, 1140, 1260, 330));
+    txtPrefix = NewEntryBox(
+        this, "txtPrefix", kLongestOutsideLine, TwipsRect(1980, 1140, 1260, 330),
+        "What is dialed for an outside line here, such as 0, (a comma pauses)", lblPrefix);
     caption(this, "Dial using:", TwipsRect(120, 1590, 1800, 330));
     optTone = option(this, "optTone", "&Tone dialing", "Dial with tones",
                      TwipsRect(1980, 1590, 1830, 330));
@@ -205,7 +197,7 @@ void frmDialingProperties::cmdOK_Click() {
     }
     locations_.current = shown_;
     if (!SaveLocations(locations_)) {
-        ui().msgBox(kNotSaved, MsgButtons::Ok, MsgIcon::Exclamation, kRegistrationTitle);
+        ui().msgBox(kLocationsNotSaved, MsgButtons::Ok, MsgIcon::Exclamation, kRegistrationTitle);
         return;
     }
     accept();

@@ -27,17 +27,9 @@ const QByteArray kEnterDevice =
 const QByteArray kBadInitString =
     QByteArrayLiteral("The initialisation string may hold at most 60 characters: letters, digits, "
                       "blanks and the signs on the keyboard.");
-const QByteArray kNotSaved =
+const QByteArray kModemNotSaved =
     QByteArrayLiteral("The modem settings could not be written. Please check that your settings "
                       "folder can be written to, and try again.");
-
-QLineEdit *entryBox(QWidget *parent, const char *name, const char *tooltip, QLabel *caption,
-                    int maxLength, const QRect &place) {
-    QLineEdit *box = NewEntryBox(parent, name, maxLength, place);
-    box->setFont(Arial(9, false));
-    Describe(box, tooltip, caption);
-    return box;
-}
 
 } // namespace
 
@@ -62,12 +54,13 @@ void frmModemSetup::CreateControls() {
     lblModem->setObjectName(QStringLiteral("lblModem"));
     lblDevice = CaptionLabel(this, "&Device:", TwipsRect(120, 600, 1800, 330), font, Qt::black,
                              Qt::AlignLeft | Qt::AlignVCenter);
-    txtDevice = entryBox(this, "txtDevice", "The serial device the modem is connected to",
-                         lblDevice, kLongestDevice, TwipsRect(1980, 600, 3900, 330));
+    txtDevice = NewEntryBox(this, "txtDevice", kLongestDevice, TwipsRect(1980, 600, 3900, 330),
+                            "The serial device the modem is connected to", lblDevice);
     lblInitString = CaptionLabel(this, "&Initialisation string:", TwipsRect(120, 1050, 1800, 330),
                                  font, Qt::black, Qt::AlignLeft | Qt::AlignVCenter);
-    txtInitString = entryBox(this, "txtInitString", "The command sent to the modem before it dials",
-                             lblInitString, kLongestInitString, TwipsRect(1980, 1050, 3900, 330));
+    txtInitString =
+        NewEntryBox(this, "txtInitString", kLongestInitString, TwipsRect(1980, 1050, 3900, 330),
+                    "The command sent to the modem before it dials", lblInitString);
     cmdOK = CommandButton(this, "cmdOK", "OK", "Keep these modem settings",
                           TwipsRect(3420, 1620, 1170, 390));
     cmdCancel = CommandButton(this, "cmdCancel", "Cancel", "Leave the modem settings as they were",
@@ -133,7 +126,7 @@ void frmModemSetup::cmdOK_Click() {
     }
     const int index = SaveModem(modem_, device, initString);
     if (index < 0) {
-        ui().msgBox(kNotSaved, MsgButtons::Ok, MsgIcon::Exclamation, kRegistrationTitle);
+        ui().msgBox(kModemNotSaved, MsgButtons::Ok, MsgIcon::Exclamation, kRegistrationTitle);
         return;
     }
     ctlTAPI_.SetCurrentModem(index);

@@ -5,6 +5,7 @@
 #include "frmColors.h"
 #include "frmTerms.h"
 #include "pictures.h"
+#include "program_files.h"
 #include "program_state.h"
 #include "tile_picture.h"
 #include "ui.h"
@@ -142,8 +143,8 @@ void frmRegistration::Form_Load() {
     CentreOnScreen(*this);
     Frame1->hide();
     lblStatus->clear();
-    const QByteArray logo = modKestenrol::gAppPath + "kestrune.bmp";
-    if (FileExists(logo))
+    const QByteArray logo = FindProgramFile("kestrune.bmp");
+    if (!logo.isEmpty())
         imgKestrune->setPixmap(LoadPicture(logo));
     cmdContinue->hide();
     show();

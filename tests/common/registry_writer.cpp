@@ -47,13 +47,15 @@ int loop(const QByteArray &name, int count) {
 int holdWith(const QByteArray &sql) {
     sqlite3 *db = nullptr;
     const QByteArray path = QFile::encodeName(SqliteRegistry::storePath());
-    if (sqlite3_open(path.constData(), &db) != SQLITE_OK)
-        return 1;
+    const int opened = sqlite3_open(path.constData(), &db);
     sqlite3_busy_timeout(db, kHoldMs);
-    if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
-        return 1;
-    announceAndWait("holding");
-    return 0;
+    const bool holding = opened == SQLITE_OK &&
+                         sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (holding)
+        announceAndWait("holding");
+    // Closing gives up what was held, uncommitted.
+    sqlite3_close(db);
+    return holding ? 0 : 1;
 }
 
 int hold(const QByteArray &name, const QByteArray &value) {

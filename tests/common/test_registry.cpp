@@ -1,6 +1,7 @@
 #include "program_folder.h"
 #include "registry.h"
 #include "sqlite_registry.h"
+#include "store_access.h"
 #include "store_connection.h"
 #include "store_holder.h"
 
@@ -9,8 +10,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QtTest>
+#include <grp.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using winreg::ERROR_ACCESS_DENIED;
@@ -116,6 +119,8 @@ class RegistryTest : public QObject {
     void storeIsPrivateAndBadFilesFailSafely();
     void filesOthersCouldWriteAreRefused_data();
     void filesOthersCouldWriteAreRefused();
+    void groupFolderSharesTheStore();
+    void userOutsideTheGroupIsTold();
     void specialPathsAreRefused_data();
     void specialPathsAreRefused();
     void wronglyShapedStoresAreRefused_data();
@@ -311,6 +316,81 @@ void RegistryTest::filesOthersCouldWriteAreRefused() {
     const QMap<QString, QByteArray> after = snapshot(folder);
     for (auto it = before.cbegin(); it != before.cend(); ++it)
         QVERIFY2(after.value(it.key()) == it.value(), qPrintable(it.key()));
+}
+
+// The package's folder: root's and one group's, setgid, closed to others.
+// Every file the user makes or owns there becomes the group's, readable and
+// writable by it and by no one else.
+void RegistryTest::groupFolderSharesTheStore() {
+    if (::geteuid() != 0)
+        QSKIP("A folder of root and a group can only be made by root");
+    const QString folder = machine_->root() + QStringLiteral("/group");
+    QVERIFY(QDir().mkpath(folder));
+    QCOMPARE(::chown(native(folder).constData(), 0, kNoGroup), 0);
+    QCOMPARE(::chmod(native(folder).constData(), 02770), 0);
+    const QString store = folder + QStringLiteral("/registry.db");
+    qputenv("KESTRUNE_REGISTRY", native(store));
+
+    const mode_t umask = ::umask(022);
+    QVERIFY(write("Command1", "shared"));
+    ::umask(umask);
+    QCOMPARE(modeOf(store), 0660u);
+    QCOMPARE(QFileInfo(store).groupId(), kNoGroup);
+
+    // A store made before the folder was the group's joins it at next use.
+    QCOMPARE(::chown(native(store).constData(), 0, 0), 0);
+    QCOMPARE(::chmod(native(store).constData(), 0600), 0);
+    QCOMPARE(read("Command1"), QByteArray("-1:shared"));
+    QCOMPARE(modeOf(store), 0660u);
+    QCOMPARE(QFileInfo(store).groupId(), kNoGroup);
+    QVERIFY(StoreGroupRefusal().isEmpty());
+}
+
+// Someone outside the folder's group cannot even enter the folder: told so,
+// with the group's name and the command that lets them in.
+void RegistryTest::userOutsideTheGroupIsTold() {
+    if (::geteuid() != 0)
+        QSKIP("Another user can only be taken on by root");
+    constexpr gid_t kStoreGroup = 54321;
+    const QString folder = machine_->root() + QStringLiteral("/group");
+    QVERIFY(QDir().mkpath(folder));
+    QCOMPARE(::chmod(native(machine_->root()).constData(), 0755), 0);
+    QCOMPARE(::chown(native(folder).constData(), 0, kStoreGroup), 0);
+    QCOMPARE(::chmod(native(folder).constData(), 02770), 0);
+    qputenv("KESTRUNE_REGISTRY", native(folder + QStringLiteral("/registry.db")));
+
+    int fds[2];
+    QCOMPARE(::pipe(fds), 0);
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        ::close(fds[0]);
+        if (::setgroups(0, nullptr) == 0 && ::setgid(kNoGroup) == 0 && ::setuid(kNobody) == 0) {
+            const QByteArray refusal = StoreGroupRefusal();
+            const QByteArray stillRefused = QByteArray::number(write("Command1", "x") ? 1 : 0);
+            const QByteArray report = stillRefused + '\n' + refusal;
+            if (::write(fds[1], report.constData(), static_cast<size_t>(report.size())) < 0)
+                ::_exit(2);
+        }
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    QByteArray report;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
+        report.append(buffer, n);
+    ::close(fds[0]);
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QCOMPARE(report.left(2), QByteArray("0\n"));
+    const QByteArray refusal = report.mid(2);
+    QVERIFY2(refusal.startsWith("You are not a member of the group 54321, so you cannot use the "
+                                "Kestrune registry in " +
+                                native(folder)),
+             refusal.constData());
+    QVERIFY2(refusal.contains("\r\n    adduser nobody 54321\r\n"), refusal.constData());
+    // Root may enter every folder: never told.
+    QVERIFY(StoreGroupRefusal().isEmpty());
 }
 
 void RegistryTest::specialPathsAreRefused_data() {

@@ -1,6 +1,7 @@
 #include "frmColors.h"
 #include "frmSplash.h"
 #include "frmTerms.h"
+#include "installed_copy.h"
 #include "program_files.h"
 #include "program_folder.h"
 #include "program_state.h"
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+#include <sys/stat.h>
 
 using namespace modKestenrol;
 
@@ -89,6 +91,7 @@ class StartupTest : public QObject {
     void acceptingOpensTheWizard();
     void rejectingOrClosingEndsTheProgram();
     void splashShowsTheLogoWhenPresent();
+    void installedCopyKeepsItsFilesInTheUsersFolder();
 
   private:
     std::unique_ptr<ProgramFolder> machine_;
@@ -239,6 +242,41 @@ void StartupTest::splashShowsTheLogoWhenPresent() {
     QFile::copy(QStringLiteral(KESTRUNE_SAMPLE_DIR "/kestrune.bmp"),
                 machine_->path() + QStringLiteral("/kestrune.bmp"));
     QCOMPARE(frmSplash().imgKestrune->pixmap().size(), QSize(183, 180));
+}
+
+// Run from the installed programs' folder, where the user may not write, the
+// program keeps its files in a private folder of the user's; the pictures,
+// like the text files, then come from the installed data folder.
+void StartupTest::installedCopyKeepsItsFilesInTheUsersFolder() {
+    ScriptedUi script;
+    const QByteArray running = QFile::encodeName(QCoreApplication::applicationDirPath());
+    const QByteArray installed = InstalledProgramsFolder();
+    QCOMPARE(ProgramFileFolder(), running);
+
+    const QString dataHome = machine_->root() + QStringLiteral("/data");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome));
+    SetInstalledProgramsFolder(running + "/../" +
+                               QFileInfo(QFile::decodeName(running)).fileName().toUtf8());
+    const QString own = dataHome + QStringLiteral("/Kestrune/kestenrol");
+    QByteArray appPath;
+    QVERIFY(FindAppPath(appPath));
+    SetInstalledProgramsFolder(installed);
+    qunsetenv("XDG_DATA_HOME");
+    QCOMPARE(appPath, QFile::encodeName(own) + '/');
+    for (const QString &folder : {own, dataHome + QStringLiteral("/Kestrune")}) {
+        struct stat info {};
+        QCOMPARE(::stat(QFile::encodeName(folder).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 07777, 0700u);
+    }
+
+    gAppPath = appPath;
+    const QString fallback = machine_->root() + QStringLiteral("/fallback");
+    QVERIFY(QDir().mkpath(fallback));
+    SetFallbackFolder(QFile::encodeName(fallback) + '/');
+    QVERIFY(QFile::copy(QStringLiteral(KESTRUNE_SAMPLE_DIR "/kestrune.bmp"),
+                        fallback + QStringLiteral("/kestrune.bmp")));
+    QCOMPARE(frmSplash().imgKestrune->pixmap().size(), QSize(183, 180));
+    QVERIFY(script.messages.isEmpty());
 }
 
 QTEST_MAIN(StartupTest)
