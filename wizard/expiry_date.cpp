@@ -1,5 +1,7 @@
 #include "expiry_date.h"
 
+#include "text.h"
+
 #include <algorithm>
 
 namespace {
@@ -8,10 +10,6 @@ constexpr qsizetype kExpiryLength = 4;
 constexpr int kYearsBefore = 49;
 constexpr int kYearsAfter = 50;
 constexpr int kLongestValidityMonths = 20 * 12;
-
-bool AllDigits(const QByteArray &text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
 
 int FullYear(int yy, int currentYear) {
     const int year = currentYear - currentYear % 100 + yy;

@@ -22,13 +22,7 @@
 
 namespace {
 
-constexpr qsizetype kCardNumberLength = 16;
 constexpr int kBesideWizard = 500; // twips right of and above the wizard
-
-bool AllDigits(const QByteArray &text) {
-    return !text.isEmpty() &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
 
 // Enter moves on as Tab does.
 void EnterAsTab(std::int16_t &KeyAscii) {

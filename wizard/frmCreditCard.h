@@ -24,6 +24,9 @@ class frmCreditCard final : public QDialog {
     // wizard: the window to stand beside; held: the wizard's kept copies.
     frmCreditCard(QWidget *wizard, WizardLinkState &held);
 
+    // Every card number has this many digits.
+    static constexpr int kCardNumberLength = 16;
+
     // The range of plan numbers on offer, both inclusive; 0 until the host
     // sends its plans.
     std::int16_t mintPlanNbrLo = 0;

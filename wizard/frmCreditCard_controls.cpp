@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr int kCardNumberLength = 16;
 constexpr int kExpiryDateLength = 4;
 constexpr int kNameOnCardLength = 20;
 constexpr int kCardholderAddressLength = 128;
@@ -26,7 +25,7 @@ const QColor kPlanBlue(0, 0, 160);
 
 constexpr int kCaptionLeft = 240;
 constexpr int kCaptionWidth = 2520;
-constexpr int kBoxLeft = 2880;
+constexpr int kCardBoxLeft = 2880;
 constexpr int kRowHeight = 315;
 
 QLabel *caption(QWidget *parent, const char *text, int top, int width = kCaptionWidth) {
@@ -58,23 +57,23 @@ void frmCreditCard::CreateControls() {
 
     lblPage1[1] = caption(this, "Credit Card Number:", 900);
     txtCreditCardNumber = described(NewEntryBox(this, "txtCreditCardNumber", kCardNumberLength,
-                                                TwipsRect(kBoxLeft, 900, 2760, kRowHeight)),
+                                                TwipsRect(kCardBoxLeft, 900, 2760, kRowHeight)),
                                     "The Credit Card Number of the Kestrune user", lblPage1[1]);
 
     lblPage1[2] = caption(this, "Expiry Date (eg. 0898):", 1320);
     txtExpiryDate = described(NewEntryBox(this, "txtExpiryDate", kExpiryDateLength,
-                                          TwipsRect(kBoxLeft, 1320, 840, kRowHeight)),
+                                          TwipsRect(kCardBoxLeft, 1320, 840, kRowHeight)),
                               "The Credit Card Expiry Date of the Kestrune user", lblPage1[2]);
 
     lblPage1[3] = caption(this, "Name on Card:", 1740);
     txtNameOnCard = described(NewEntryBox(this, "txtNameOnCard", kNameOnCardLength,
-                                          TwipsRect(kBoxLeft, 1740, 3600, kRowHeight)),
+                                          TwipsRect(kCardBoxLeft, 1740, 3600, kRowHeight)),
                               "The Name On the Credit Card of the Kestrune user", lblPage1[3]);
 
     lblPage1[4] = caption(this, "Cardholder Address:", 2160);
     txtCardholderAddress =
         described(new MultiLineBox(this, "txtCardholderAddress", kCardholderAddressLength,
-                                   TwipsRect(kBoxLeft, 2160, 4680, 1005)),
+                                   TwipsRect(kCardBoxLeft, 2160, 4680, 1005)),
                   "The Address of the Credit Card holder", lblPage1[4]);
 
     lblPage1[5] = caption(this, "Plan Details:", 3300);
