@@ -11,4 +11,10 @@ char gPacketEscape = 0;
 std::array<QByteArray, kSurveyAnswerSlots> gSurveyAnswers;
 QByteArray gLastPacket;
 
+void SetFramingCharacters() {
+    gPacketStart = 1;
+    gPacketEnd = 126;
+    gPacketEscape = 24;
+}
+
 } // namespace modKestenrol

@@ -21,6 +21,10 @@ extern char gPacketEscape;  // escape character of the framing (code 24)
 extern std::array<QByteArray, kSurveyAnswerSlots> gSurveyAnswers; // request field 23
 extern QByteArray gLastPacket; // last framed packet prepared for sending
 
+// Sets the three framing characters: the start mark 1, the end mark 126
+// ("~") and the escape 24.
+void SetFramingCharacters();
+
 } // namespace modKestenrol
 
 // What the wizard window keeps for the registration link and the card window,

@@ -64,9 +64,7 @@ bool FindAppPath(QByteArray &appPath) {
 
 void Main(const std::function<void()> &showRegistration) {
     using namespace modKestenrol;
-    gPacketStart = 1;
-    gPacketEnd = 126;
-    gPacketEscape = 24;
+    modKestenrol::SetFramingCharacters();
 
     if (!CheckStoreAccess(kRegistrationTitle) || !FindAppPath(gAppPath)) {
         ui().endProgram(EXIT_FAILURE);

@@ -65,9 +65,7 @@ Outcome Run(const Options &options, const std::vector<QByteArray> &reads) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int * /*argc*/, char *** /*argv*/) {
-    modKestenrol::gPacketStart = 1;
-    modKestenrol::gPacketEnd = 126;
-    modKestenrol::gPacketEscape = 24;
+    modKestenrol::SetFramingCharacters();
     return 0;
 }
 

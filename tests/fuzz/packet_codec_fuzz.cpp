@@ -33,9 +33,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
     static const QCoreApplication app(*argc, *argv);
     static HeadlessUi silent(false);
     setUi(&silent);
-    modKestenrol::gPacketStart = 1;
-    modKestenrol::gPacketEnd = 126;
-    modKestenrol::gPacketEscape = 24;
+    modKestenrol::SetFramingCharacters();
     return 0;
 }
 

@@ -155,16 +155,12 @@ QByteArray Stored(const char *value) {
                                                                                        : "none";
 }
 
-} // namespace
-
 class ConversationTest : public QObject {
     Q_OBJECT
 
   private Q_SLOTS:
     void initTestCase() {
-        modKestenrol::gPacketStart = 1;
-        modKestenrol::gPacketEnd = 126;
-        modKestenrol::gPacketEscape = 24;
+        modKestenrol::SetFramingCharacters();
         for (int slot = 0; slot < modKestenrol::kSurveyAnswerSlots; ++slot)
             modKestenrol::gSurveyAnswers.at(slot) = 's' + QByteArray::number(slot);
     }
@@ -202,6 +198,8 @@ class ConversationTest : public QObject {
     std::unique_ptr<FakeWizard> wizard_;
     std::unique_ptr<RegistrationConversation> conversation_;
 };
+
+} // namespace
 
 void ConversationTest::init() {
     conversation_.reset();

@@ -50,11 +50,7 @@ class LineReceiverTest : public QObject {
     Q_OBJECT
 
   private Q_SLOTS:
-    void initTestCase() {
-        modKestenrol::gPacketStart = 1;
-        modKestenrol::gPacketEnd = 126;
-        modKestenrol::gPacketEscape = 24;
-    }
+    void initTestCase() { modKestenrol::SetFramingCharacters(); }
     void login_data();
     void login();
     void packets_data();

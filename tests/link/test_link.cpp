@@ -58,11 +58,7 @@ class LinkTest : public QObject {
     Q_OBJECT
 
   private Q_SLOTS:
-    void initTestCase() {
-        modKestenrol::gPacketStart = 1;
-        modKestenrol::gPacketEnd = 126;
-        modKestenrol::gPacketEscape = 24;
-    }
+    void initTestCase() { modKestenrol::SetFramingCharacters(); }
     void init() { ui_.messages.clear(); }
     void cleanup();
     // First: the system's library path must not have met the library yet.

@@ -16,11 +16,7 @@ class ModemCallTest : public QObject {
     Q_OBJECT
 
   private Q_SLOTS:
-    void initTestCase() {
-        modKestenrol::gPacketStart = 1;
-        modKestenrol::gPacketEnd = 126;
-        modKestenrol::gPacketEscape = 24;
-    }
+    void initTestCase() { modKestenrol::SetFramingCharacters(); }
     void init() { machine_ = std::make_unique<ProgramFolder>(); }
     void cleanup() { machine_.reset(); }
 

@@ -158,11 +158,7 @@ class HostSimTest : public QObject {
     Q_OBJECT
 
   private Q_SLOTS:
-    void initTestCase() {
-        modKestenrol::gPacketStart = 1;
-        modKestenrol::gPacketEnd = 126;
-        modKestenrol::gPacketEscape = 24;
-    }
+    void initTestCase() { modKestenrol::SetFramingCharacters(); }
     void conversation();
     void unansweredPacketsAreSentAgainThenGivenUp();
     void babbleHasNoLineEndOrEndMark();

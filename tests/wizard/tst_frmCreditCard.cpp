@@ -75,7 +75,7 @@ class CreditCardTest : public QObject {
     // Opens the card window as the conversation does; the action runs while
     // it is open and active.
     void open(const std::function<void()> &action) {
-        ui_->modalActions = {[this, action](QDialog &dialog) {
+        ui_->modalActions = {[action](QDialog &dialog) {
             dialog.activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&dialog));
             action();

@@ -607,9 +607,7 @@ void RegistrationWizardTest::surveyAnswersReachTheHost_data() {
 void RegistrationWizardTest::surveyAnswersReachTheHost() {
     QFETCH(bool, finishSurvey);
     modKestenrol::gSurveyAnswers = {};
-    modKestenrol::gPacketStart = 1;
-    modKestenrol::gPacketEnd = 126;
-    modKestenrol::gPacketEscape = 24;
+    modKestenrol::SetFramingCharacters();
     const auto window = StartWizard(PatientModem());
     FillUpToLastPage(*window);
     FillPage(*window, 3);

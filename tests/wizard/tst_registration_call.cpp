@@ -89,9 +89,7 @@ class RegistrationCallTest : public QObject {
 
   private Q_SLOTS:
     void initTestCase() {
-        modKestenrol::gPacketStart = 1;
-        modKestenrol::gPacketEnd = 126;
-        modKestenrol::gPacketEscape = 24;
+        modKestenrol::SetFramingCharacters();
         SetToday(QDate(2025, 6, 15));
     }
     void init() {

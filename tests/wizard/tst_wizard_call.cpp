@@ -60,11 +60,7 @@ class WizardCallTest : public QObject {
     std::unique_ptr<ScriptedUi> ui_;
 
   private Q_SLOTS:
-    void initTestCase() {
-        modKestenrol::gPacketStart = 1;
-        modKestenrol::gPacketEnd = 126;
-        modKestenrol::gPacketEscape = 24;
-    }
+    void initTestCase() { modKestenrol::SetFramingCharacters(); }
     void init() {
         machine_ = std::make_unique<ProgramFolder>();
         ui_ = std::make_unique<ScriptedUi>();

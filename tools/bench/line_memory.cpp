@@ -64,9 +64,7 @@ int main(int argc, char *argv[]) {
     const QByteArray mode = argc >= 3 ? QByteArray(argv[2]) : QByteArray("packet");
     if (!ok || babble < 0 || (mode != "login" && mode != "packet"))
         return Fail("usage: line_memory BYTES [login|packet]");
-    modKestenrol::gPacketStart = 1;
-    modKestenrol::gPacketEnd = 126;
-    modKestenrol::gPacketEscape = 24;
+    modKestenrol::SetFramingCharacters();
 
     QTemporaryDir folder;
     QFile scenario(folder.filePath(QStringLiteral("babble.scn")));

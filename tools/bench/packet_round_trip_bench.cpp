@@ -38,9 +38,7 @@ int main(int argc, char **argv) {
     const QCoreApplication app(argc, argv);
     HeadlessUi console(true);
     setUi(&console);
-    modKestenrol::gPacketStart = 1;
-    modKestenrol::gPacketEnd = 126;
-    modKestenrol::gPacketEscape = 24;
+    modKestenrol::SetFramingCharacters();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

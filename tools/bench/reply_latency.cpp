@@ -103,9 +103,7 @@ int main(int argc, char *argv[]) {
     if (!ok || requests < 1 || requests > 60000)
         return Fail("usage: reply_latency [REQUESTS] (1 to 60000)");
     modKestenrol::gAppPath = QFile::encodeName(folder.path()) + '/';
-    modKestenrol::gPacketStart = 1;
-    modKestenrol::gPacketEnd = 126;
-    modKestenrol::gPacketEscape = 24;
+    modKestenrol::SetFramingCharacters();
 
     QByteArray script = "set dial-delay 10\nset first-packet-delay 100\n"
                         "send \"Login: \"\nexpect \"tarnovik\\r\"\n"

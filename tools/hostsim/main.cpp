@@ -55,9 +55,7 @@ int main(int argc, char *argv[]) {
     const QCoreApplication app(argc, argv);
     HeadlessUi console(true);
     setUi(&console);
-    modKestenrol::gPacketStart = 1;
-    modKestenrol::gPacketEnd = 126;
-    modKestenrol::gPacketEscape = 24;
+    modKestenrol::SetFramingCharacters();
 
     Recorder recorder;
     QByteArray scenarioPath;
