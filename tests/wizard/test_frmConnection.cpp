@@ -13,17 +13,17 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-// A telephony layer with no modem and one location, that notes what it is
-// told.
+// No modem and one location; notes the modem it is told to use.
 class NoModems final : public Telephony {
   public:
     DialResult Dial(const QByteArray & /*number*/) override { return {0, DialRefusal::NoModem}; }
@@ -43,10 +43,6 @@ class NoModems final : public Telephony {
     SerialLine line;
 };
 
-void Setting(const char *section, const char *key, const QByteArray &value) {
-    SaveSetting(kSettingsApp, section, key, value);
-}
-
 QStringList Items(const QComboBox *list) {
     QStringList items;
     for (int i = 0; i < list->count(); ++i)
@@ -54,71 +50,49 @@ QStringList Items(const QComboBox *list) {
     return items;
 }
 
-template <typename Window> Window &As(QDialog &dialog) {
-    auto *window = qobject_cast<Window *>(&dialog);
-    if (window == nullptr)
-        qFatal("an unexpected window was shown: %s", qPrintable(dialog.windowTitle()));
-    return *window;
-}
-
 } // namespace
 
 class FrmConnectionTest : public QObject {
     Q_OBJECT
 
-  private Q_SLOTS:
-    void init();
-    void cleanup();
-    void opensWithTheFirstModemAndTheCurrentLocation();
-    void picksMakeTheirEntryCurrent();
-    void withoutModemsItStillOpensAndCloses();
-    void modemSetupStoresTheModemAndTheListIsRebuilt();
-    void modemSetupRefusesBadEntries_data();
-    void modemSetupRefusesBadEntries();
-    void dialingPropertiesAddAndChooseALocation();
-    void dialingPropertiesRefuseBadLocations();
-
-  private:
     std::unique_ptr<ProgramFolder> machine_;
     std::unique_ptr<ScriptedUi> ui_;
     std::unique_ptr<HayesTelephony> tapi_;
+
+  private Q_SLOTS:
+    void init() {
+        machine_ = std::make_unique<ProgramFolder>();
+        ui_ = std::make_unique<ScriptedUi>();
+        tapi_ = std::make_unique<HayesTelephony>();
+        SaveSetting(kSettingsApp, "Modem", "Device", "/dev/ttyKES0");
+        SaveSetting(kSettingsApp, "Modem", "Device2", "/dev/ttyKES1");
+        QVERIFY(SaveLocations({{{"Home", "", false}, {"Office", "0,", true}}, 1}));
+    }
+    void cleanup() {
+        tapi_.reset();
+        ui_.reset();
+        machine_.reset();
+    }
+    void opensTabsAndPicks();
+    void withoutModemsItStillOpensAndCloses();
+    void modemSetupStoresTheModemAndTheListIsRebuilt();
+    void dialingPropertiesAddAndChooseALocation();
+    void dialingPropertiesRefuseBadLocations();
 };
 
-void FrmConnectionTest::init() {
-    machine_ = std::make_unique<ProgramFolder>();
-    ui_ = std::make_unique<ScriptedUi>();
-    tapi_ = std::make_unique<HayesTelephony>();
-    Setting("Modem", "Device", "/dev/ttyKES0");
-    Setting("Modem", "Device2", "/dev/ttyKES1");
-    QVERIFY(SaveLocations({{{"Home", "", false}, {"Office", "0,", true}}, 1}));
-}
-
-void FrmConnectionTest::cleanup() {
-    tapi_.reset();
-    ui_.reset();
-    machine_.reset();
-}
-
-void FrmConnectionTest::opensWithTheFirstModemAndTheCurrentLocation() {
+// The first modem and the current location, in the keyboard's order; a pick
+// makes its entry current.
+void FrmConnectionTest::opensTabsAndPicks() {
     tapi_->SetCurrentModem(1);
     frmConnection form(*tapi_);
-    QCOMPARE(form.windowTitle(), QStringLiteral("Connection Settings"));
     QCOMPARE(tapi_->CurrentModem(), 0);
-    QCOMPARE(Items(form.cboModem).mid(0, 2),
-             (QStringList{QStringLiteral("/dev/ttyKES0"), QStringLiteral("/dev/ttyKES1")}));
+    QCOMPARE(Items(form.cboModem).mid(0, 2), (QStringList{u"/dev/ttyKES0"_s, u"/dev/ttyKES1"_s}));
     QCOMPARE(form.cboModem->currentIndex(), 0);
-    QCOMPARE(Items(form.cboLocation),
-             (QStringList{QStringLiteral("Home"), QStringLiteral("Office")}));
+    QCOMPARE(Items(form.cboLocation), (QStringList{u"Home"_s, u"Office"_s}));
     QCOMPARE(form.cboLocation->currentIndex(), 1);
-    QCOMPARE(form.Label1[0]->text(),
-             QStringLiteral("Please enter and/or correct the settings  for connection with your "
-                            "modem to the Kestrune Service."));
-    QCOMPARE(form.cboModem->accessibleName(), QStringLiteral("Modem:"));
-    QCOMPARE(form.cboLocation->accessibleName(), QStringLiteral("Location:"));
-    QCOMPARE(form.cboModem->toolTip(), QStringLiteral("A list of the Modems installed on this PC"));
-    QCOMPARE(form.cmdSetupLocation->toolTip(), QStringLiteral("Dialing location configuraton"));
+    QCOMPARE(form.cboModem->accessibleName(), u"Modem:"_s);
+    QCOMPARE(form.cboLocation->accessibleName(), u"Location:"_s);
 
-    // Tab order: the two Setup buttons, the two lists, Close.
     form.show();
     QList<QWidget *> order{form.focusWidget()};
     for (int i = 0; i < 4; ++i) {
@@ -127,20 +101,14 @@ void FrmConnectionTest::opensWithTheFirstModemAndTheCurrentLocation() {
     }
     QCOMPARE(order, (QList<QWidget *>{form.cmdSetupLocation, form.cmdSetupModem, form.cboModem,
                                       form.cboLocation, form.cmdClose}));
-    QTest::keyClick(form.cmdClose, Qt::Key_Return);
-    QVERIFY(!form.isVisible());
-}
-
-void FrmConnectionTest::picksMakeTheirEntryCurrent() {
-    frmConnection form(*tapi_);
-    form.show();
-    form.cboModem->setFocus();
     QTest::keyClick(form.cboModem, Qt::Key_Down);
     QCOMPARE(form.cboModem->currentIndex(), 1);
     QCOMPARE(tapi_->CurrentModem(), 1);
     QTest::keyClick(form.cboLocation, Qt::Key_Up);
     QCOMPARE(ReadLocations().current, 0);
     QVERIFY(ui_->messages.isEmpty());
+    QTest::keyClick(form.cmdClose, Qt::Key_Return);
+    QVERIFY(!form.isVisible());
 }
 
 void FrmConnectionTest::withoutModemsItStillOpensAndCloses() {
@@ -148,7 +116,7 @@ void FrmConnectionTest::withoutModemsItStillOpensAndCloses() {
     frmConnection form(none);
     QCOMPARE(none.current, 0);
     QCOMPARE(form.cboModem->count(), 0);
-    QCOMPARE(Items(form.cboLocation), QStringList{QStringLiteral("Here")});
+    QCOMPARE(Items(form.cboLocation), QStringList{u"Here"_s});
     // A location that cannot be made current is reported; the window stays.
     form.show();
     Q_EMIT form.cboLocation->activated(0);
@@ -158,19 +126,34 @@ void FrmConnectionTest::withoutModemsItStillOpensAndCloses() {
     QVERIFY(!form.isVisible());
 }
 
-// OK keeps the device and initialisation string; the modem list is built
-// again and the edited modem stays current.
+// OK keeps the device and initialisation string once they are sound; the
+// modem list is built again and the edited modem stays current.
 void FrmConnectionTest::modemSetupStoresTheModemAndTheListIsRebuilt() {
     frmConnection form(*tapi_);
     tapi_->SetCurrentModem(1);
-    ui_->modalActions.append([](QDialog &dialog) {
-        auto &setup = As<frmModemSetup>(dialog);
-        QCOMPARE(setup.windowTitle(), QStringLiteral("Modem Setup"));
-        QCOMPARE(setup.txtDevice->text(), QStringLiteral("/dev/ttyKES1"));
-        QCOMPARE(setup.txtInitString->text(), QStringLiteral("ATZ"));
-        QCOMPARE(setup.txtDevice->accessibleName(), QStringLiteral("Device:"));
-        setup.txtDevice->setText(QStringLiteral(" /dev/ttyKES7 "));
-        setup.txtInitString->setText(QStringLiteral("AT&F E0"));
+    ui_->modalActions.append([this](QDialog &dialog) {
+        auto &setup = dynamic_cast<frmModemSetup &>(dialog);
+        QCOMPARE(setup.txtDevice->text(), u"/dev/ttyKES1"_s);
+        QCOMPARE(setup.txtInitString->text(), u"ATZ"_s);
+        QCOMPARE(setup.txtDevice->accessibleName(), u"Device:"_s);
+        // Refused entries: a message, the focus on the box, nothing stored.
+        for (const auto &[device, init, box] :
+             {std::tuple{u"  "_s, u"ATZ"_s, setup.txtDevice},
+              std::tuple{u"/dev/ttyS0"_s, u"AT\u00e9"_s, setup.txtInitString}}) {
+            setup.txtDevice->setText(device);
+            setup.txtInitString->setText(init);
+            setup.cmdOK->click();
+            QCOMPARE(setup.focusWidget(), box);
+            QVERIFY(setup.isVisible());
+        }
+        QCOMPARE(ui_->messages.size(), 2);
+        QCOMPARE(ui_->messages[0].text,
+                 QByteArray("Please enter the modem's serial device, such as /dev/ttyS0."));
+        QVERIFY(ui_->messages[1].text.startsWith("The initialisation string may hold"));
+        QCOMPARE(ui_->messages[1].title, QByteArray("Kestrune Registration"));
+        QCOMPARE(ListModems()[1].device, QByteArray("/dev/ttyKES1"));
+        setup.txtDevice->setText(u" /dev/ttyKES7 "_s);
+        setup.txtInitString->setText(u"AT&F E0"_s);
         QTest::keyClick(setup.txtInitString, Qt::Key_Return);
         QCOMPARE(setup.focusWidget(), setup.cmdOK);
         setup.cmdOK->click();
@@ -180,40 +163,9 @@ void FrmConnectionTest::modemSetupStoresTheModemAndTheListIsRebuilt() {
     const QList<ModemEntry> modems = ListModems();
     QCOMPARE(modems[1].device, QByteArray("/dev/ttyKES7"));
     QCOMPARE(modems[1].initString, QByteArray("AT&F E0"));
-    QCOMPARE(form.cboModem->itemText(1), QStringLiteral("/dev/ttyKES7"));
+    QCOMPARE(form.cboModem->itemText(1), u"/dev/ttyKES7"_s);
     QCOMPARE(form.cboModem->currentIndex(), 1);
     QCOMPARE(tapi_->CurrentModem(), 1);
-}
-
-void FrmConnectionTest::modemSetupRefusesBadEntries_data() {
-    QTest::addColumn<QString>("device");
-    QTest::addColumn<QString>("init");
-    QTest::addColumn<QByteArray>("message");
-    QTest::addColumn<QString>("focus");
-    QTest::newRow("no device") << QStringLiteral("  ") << QStringLiteral("ATZ")
-                               << QByteArray("Please enter the modem's serial device")
-                               << QStringLiteral("txtDevice");
-    QTest::newRow("init string beyond the keyboard")
-        << QStringLiteral("/dev/ttyS0") << QStringLiteral("AT\u00e9")
-        << QByteArray("The initialisation string may hold") << QStringLiteral("txtInitString");
-}
-
-void FrmConnectionTest::modemSetupRefusesBadEntries() {
-    QFETCH(QString, device);
-    QFETCH(QString, init);
-    QFETCH(QByteArray, message);
-    QFETCH(QString, focus);
-    frmModemSetup setup(*tapi_);
-    setup.show();
-    setup.txtDevice->setText(device);
-    setup.txtInitString->setText(init);
-    setup.cmdOK->click();
-    QCOMPARE(ui_->messages.size(), 1);
-    QVERIFY(ui_->messages[0].text.startsWith(message));
-    QCOMPARE(ui_->messages[0].title, QByteArray("Kestrune Registration"));
-    QCOMPARE(setup.focusWidget()->objectName(), focus);
-    QVERIFY(setup.isVisible());
-    QCOMPARE(ListModems()[0].device, QByteArray("/dev/ttyKES0"));
 }
 
 // A new location, typed by the keyboard, becomes the current one; the
@@ -221,18 +173,17 @@ void FrmConnectionTest::modemSetupRefusesBadEntries() {
 void FrmConnectionTest::dialingPropertiesAddAndChooseALocation() {
     frmConnection form(*tapi_);
     ui_->modalActions.append([](QDialog &dialog) {
-        auto &properties = As<frmDialingProperties>(dialog);
-        QCOMPARE(properties.windowTitle(), QStringLiteral("Dialing Properties"));
-        QCOMPARE(properties.txtName->text(), QStringLiteral("Office"));
-        QCOMPARE(properties.txtPrefix->text(), QStringLiteral("0,"));
+        auto &properties = dynamic_cast<frmDialingProperties &>(dialog);
+        QCOMPARE(properties.txtName->text(), u"Office"_s);
+        QCOMPARE(properties.txtPrefix->text(), u"0,"_s);
         QVERIFY(properties.optPulse->isChecked());
         properties.cmdNew->click();
         QCOMPARE(properties.focusWidget(), properties.txtName);
-        QTest::keyClicks(properties.txtName, QStringLiteral("Cabin"));
+        QTest::keyClicks(properties.txtName, u"Cabin"_s);
         QTest::keyClick(properties.txtName, Qt::Key_Return);
         QCOMPARE(properties.focusWidget(), properties.txtPrefix);
-        QTest::keyClicks(properties.txtPrefix, QStringLiteral("9a;,"));
-        QCOMPARE(properties.txtPrefix->text(), QStringLiteral("9,"));
+        QTest::keyClicks(properties.txtPrefix, u"9a;,"_s);
+        QCOMPARE(properties.txtPrefix->text(), u"9,"_s);
         properties.optTone->click();
         QTest::keyClick(properties.optTone, Qt::Key_Return);
     });
@@ -261,7 +212,7 @@ void FrmConnectionTest::dialingPropertiesRefuseBadLocations() {
     QCOMPARE(properties.cboLocation->currentIndex(), 1);
     QCOMPARE(properties.focusWidget(), properties.txtName);
 
-    properties.txtName->setText(QStringLiteral("Office"));
+    properties.txtName->setText(u"Office"_s);
     properties.cmdRemove->click();
     properties.cmdRemove->click();
     QCOMPARE(ui_->messages.size(), 2);

@@ -50,6 +50,15 @@ QByteArray Escaped(const QByteArray &bytes) {
     return text;
 }
 
+// The wizard is the user's again and the line idle.
+void CheckIdle(const frmRegistration &w, const ScriptedUi &ui) {
+    QVERIFY(QTest::qWaitFor([&] { return w.mDialRequest == 0; }));
+    QVERIFY(Released(w));
+    QCOMPARE(Indicator(w), w.imgNotConnected);
+    QCOMPARE(ui.mousePointer(), MousePointer::Default);
+    QVERIFY(!w.ctlTAPI.CallInProgress());
+}
+
 } // namespace
 
 class WizardCallTest : public QObject {
@@ -75,7 +84,6 @@ class WizardCallTest : public QObject {
 
     void callLogsInAndAnswersTheHost_data();
     void callLogsInAndAnswersTheHost();
-    void busy();
     void failedCalls_data();
     void failedCalls();
     void refusedDials_data();
@@ -85,7 +93,6 @@ class WizardCallTest : public QObject {
     void retryAfterADroppedCallLogsInAgain();
     void hangUpOnClose_data();
     void hangUpOnClose();
-    void quitSignalHangsUp();
 };
 
 void WizardCallTest::callLogsInAndAnswersTheHost_data() {
@@ -142,56 +149,27 @@ void WizardCallTest::callLogsInAndAnswersTheHost() {
     QCOMPARE(ui_->beeps, 0);
 }
 
-// One message; the wizard released once the line is idle again.
-void WizardCallTest::busy() {
-    HostSim sim(kQuick + "modem busy\n");
-    UseModem(sim.device());
-    const auto window = StartWizard();
-    frmRegistration &w = *window;
-    SubmitRegistration(w, *ui_);
-    QVERIFY(WaitForMessages(*ui_, 2));
-    const ScriptedUi::Message &message = ui_->messages[1];
-    QCOMPARE(message.text, kBusy);
-    QCOMPARE(message.icon, MsgIcon::Critical);
-    QCOMPARE(message.title, QByteArray("Kestrune Registration"));
-    QCOMPARE(w.lblStatus->text(), u"Kestrune Busy"_s);
-    QVERIFY(QTest::qWaitFor([&] { return w.mDialRequest == 0; }));
-    QCOMPARE(ui_->messages.size(), 2);
-    QCOMPARE(ui_->beeps, 1);
-    QVERIFY(Released(w));
-    QCOMPARE(Indicator(w), w.imgNotConnected);
-    QCOMPARE(ui_->mousePointer(), MousePointer::Default);
-    QVERIFY(!w.ctlTAPI.CallInProgress());
-    QVERIFY(sim.record().contains("result \"BUSY\""));
-}
-
 void WizardCallTest::failedCalls_data() {
     QTest::addColumn<QByteArray>("script");
     QTest::addColumn<QByteArray>("message");
     QTest::addColumn<MsgIcon>("icon");
     QTest::addColumn<int>("beeps");
     QTest::addColumn<QString>("status");
-    QTest::newRow("no carrier") << QByteArray("modem no-carrier") << kDisconnected
-                                << MsgIcon::Critical << 1 << u"Connection disconnected"_s;
-    QTest::newRow("no answer") << QByteArray("modem no-answer") << kDisconnected
-                               << MsgIcon::Critical << 1 << u"Connection disconnected"_s;
-    QTest::newRow("no dial tone") << QByteArray("modem no-dialtone") << kCallNotMade
-                                  << MsgIcon::Exclamation << 0 << u"Call not completed"_s;
-    QTest::newRow("modem error") << QByteArray("modem error") << kCallNotMade
-                                 << MsgIcon::Exclamation << 0 << u"Call not completed"_s;
-    QTest::newRow("no answer to the dial command")
-        << QByteArray("modem silent") << kCallNotMade << MsgIcon::Exclamation << 0
-        << u"Call not completed"_s;
-    QTest::newRow("modem switched off") << QByteArray("modem mute") << kCallNotMade
-                                        << MsgIcon::Exclamation << 0 << u"Call not completed"_s;
+    const auto row = [](const char *name, const char *script, const QByteArray &message,
+                        MsgIcon icon, int beeps, const QString &status) {
+        QTest::newRow(name) << QByteArray(script) << message << icon << beeps << status;
+    };
+    row("busy", "modem busy", kBusy, MsgIcon::Critical, 1, u"Kestrune Busy"_s);
+    for (const char *script : {"modem no-carrier", "modem no-answer"})
+        row(script, script, kDisconnected, MsgIcon::Critical, 1, u"Connection disconnected"_s);
+    // A silent or switched-off modem gets no answer to the dial command.
+    for (const char *script : {"modem no-dialtone", "modem error", "modem silent", "modem mute"})
+        row(script, script, kCallNotMade, MsgIcon::Exclamation, 0, u"Call not completed"_s);
 }
 
+// One message each; the wizard released once the line is idle again.
 void WizardCallTest::failedCalls() {
     QFETCH(QByteArray, script);
-    QFETCH(QByteArray, message);
-    QFETCH(MsgIcon, icon);
-    QFETCH(int, beeps);
-    QFETCH(QString, status);
     HostSim sim(kQuick + script + '\n');
     UseModem(sim.device());
     // A silent modem is given up sooner still.
@@ -199,19 +177,15 @@ void WizardCallTest::failedCalls() {
     timings.commandWait = 400;
     timings.dialWait = 600;
     const auto window = StartWizard(timings);
-    frmRegistration &w = *window;
-    SubmitRegistration(w, *ui_);
+    SubmitRegistration(*window, *ui_);
     QVERIFY(WaitForMessages(*ui_, 2));
-    QCOMPARE(ui_->messages[1].text, message);
-    QCOMPARE(ui_->messages[1].icon, icon);
-    QCOMPARE(w.lblStatus->text(), status);
-    QVERIFY(QTest::qWaitFor([&] { return w.mDialRequest == 0; }));
+    QTEST(ui_->messages[1].text, "message");
+    QTEST(ui_->messages[1].icon, "icon");
+    QCOMPARE(ui_->messages[1].title, QByteArray("Kestrune Registration"));
+    QTEST(window->lblStatus->text(), "status");
+    CheckIdle(*window, *ui_);
     QCOMPARE(ui_->messages.size(), 2);
-    QCOMPARE(ui_->beeps, beeps);
-    QVERIFY(Released(w));
-    QCOMPARE(Indicator(w), w.imgNotConnected);
-    QCOMPARE(ui_->mousePointer(), MousePointer::Default);
-    QVERIFY(!w.ctlTAPI.CallInProgress());
+    QTEST(ui_->beeps, "beeps");
 }
 
 void WizardCallTest::refusedDials_data() {
@@ -236,8 +210,7 @@ void WizardCallTest::refusedDials() {
     }
     UseModem(device);
     const auto window = StartWizard();
-    frmRegistration &w = *window;
-    SubmitRegistration(w, *ui_);
+    SubmitRegistration(*window, *ui_);
     if (locked)
         lock.remove();
     QCOMPARE(ui_->messages.size(), 2);
@@ -246,11 +219,8 @@ void WizardCallTest::refusedDials() {
     QCOMPARE(ui_->messages[1].title, QByteArray("Kestrune Registration"));
     QCOMPARE(ui_->beeps, 1);
     QCOMPARE(ui_->modalTitles, QList<QByteArray>{"Connection Settings"});
-    QVERIFY(Released(w));
-    QVERIFY(w.lblStatus->text().isEmpty());
-    QCOMPARE(ui_->mousePointer(), MousePointer::Default);
-    QCOMPARE(w.mDialRequest, 0);
-    QVERIFY(!w.ctlTAPI.CallInProgress());
+    QVERIFY(window->lblStatus->text().isEmpty());
+    CheckIdle(*window, *ui_);
     QVERIFY(!sim.record().contains("line-opened"));
 }
 
@@ -273,20 +243,16 @@ void WizardCallTest::carrierLostReleasesTheWizard() {
     HostSim sim(kQuick + script);
     UseModem(sim.device());
     const auto window = StartWizard();
-    frmRegistration &w = *window;
-    SubmitRegistration(w, *ui_);
-    QVERIFY(WaitForStatus(w, u"Connected"_s));
-    QVERIFY(WaitForStatus(w, u"Connection disconnected"_s));
-    QCOMPARE(ui_->messages.size(), messages.size() + 1);
+    SubmitRegistration(*window, *ui_);
+    QVERIFY(WaitForStatus(*window, u"Connected"_s));
+    QVERIFY(WaitForStatus(*window, u"Connection disconnected"_s));
+    QCOMPARE(ui_->messages.mid(1).size(), messages.size());
     for (qsizetype i = 0; i < messages.size(); ++i)
         QCOMPARE(ui_->messages[i + 1].text, messages[i]);
     QCOMPARE(ui_->messages.last().icon, MsgIcon::Critical);
     QCOMPARE(ui_->beeps, 1);
-    QVERIFY(Released(w));
-    QVERIFY(w.cmdContinue->isHidden());
-    QCOMPARE(Indicator(w), w.imgNotConnected);
-    QCOMPARE(ui_->mousePointer(), MousePointer::Default);
-    QVERIFY(!w.ctlTAPI.CallInProgress());
+    QVERIFY(window->cmdContinue->isHidden());
+    CheckIdle(*window, *ui_);
 }
 
 // Each dial starts a fresh line: the second call's prompts are answered
@@ -296,13 +262,11 @@ void WizardCallTest::retryAfterADroppedCallLogsInAgain() {
                 "send \"connected\"\nrequest 16\n");
     UseModem(sim.device());
     const auto window = StartWizard();
-    frmRegistration &w = *window;
-    SubmitRegistration(w, *ui_);
-    QVERIFY(WaitForStatus(w, u"Connection disconnected"_s));
-    QCOMPARE(w.mPacketMode, kTrue);
-
+    SubmitRegistration(*window, *ui_);
+    QVERIFY(WaitForStatus(*window, u"Connection disconnected"_s));
+    QCOMPARE(window->mPacketMode, kTrue);
     ui_->answers = {MsgAnswer::No};
-    Click(w.cmdFinish);
+    Click(window->cmdFinish);
     QVERIFY(sim.waitForRecord("field 16 \"MARYS\""));
     QCOMPARE(sim.record().count(kAnswer), 4);
     QVERIFY(sim.record().contains("call 2"));
@@ -312,51 +276,47 @@ void WizardCallTest::retryAfterADroppedCallLogsInAgain() {
 void WizardCallTest::hangUpOnClose_data() {
     QTest::addColumn<QByteArray>("script");
     QTest::addColumn<QString>("status");
+    QTest::addColumn<bool>("quitSignal");
     QTest::addColumn<QByteArray>("ending");
-    QTest::newRow("connected") << HostSim::Scenario(u"login.scn"_s) << u"Connected"_s
-                               << QByteArray("hangup ath");
-    QTest::newRow("dialling") << QByteArray("set dial-delay 5000\n") << u"Dialing ..."_s
+    const QByteArray login = HostSim::Scenario(u"login.scn"_s);
+    QTest::newRow("connected") << login << u"Connected"_s << false << QByteArray("hangup ath");
+    QTest::newRow("dialling") << QByteArray("set dial-delay 5000\n") << u"Dialing ..."_s << false
                               << QByteArray("dial-aborted");
+    // Last: the handler stays installed.
+    QTest::newRow("SIGTERM") << login << u"Connected"_s << true << QByteArray("hangup ath");
 }
 
-// Closing the window asks, starts the hang-up and ends the program; the
-// telephony control finishes the hang-up as the window goes.
+// Closing the window asks, starts the hang-up and ends the program; SIGTERM
+// ends it through the event loop. The telephony control finishes the
+// hang-up as the window goes.
 void WizardCallTest::hangUpOnClose() {
     QFETCH(QByteArray, script);
     QFETCH(QString, status);
+    QFETCH(bool, quitSignal);
     QFETCH(QByteArray, ending);
     HostSim sim(kQuick + script);
     UseModem(sim.device());
     auto window = StartWizard();
     SubmitRegistration(*window, *ui_);
     QVERIFY(WaitForStatus(*window, status));
-    window->close();
-    QCOMPARE(ui_->messages.last().text,
-             QByteArray("Are you sure you want to cancel the Kestrune Registration?"));
-    QVERIFY(ui_->ended);
-    QCOMPARE(ui_->endStatus, 0);
-    QCOMPARE(window->lblStatus->text(), u"Hanging up connection..."_s);
-    QVERIFY(window->mHangupRequest != 0);
+    if (quitSignal) {
+        EndProgramOnQuitSignals();
+        std::raise(SIGTERM);
+        QVERIFY(QTest::qWaitFor([&] { return ui_->ended; }));
+        QCOMPARE(ui_->endStatus, 128 + SIGTERM);
+    } else {
+        window->close();
+        QCOMPARE(ui_->messages.last().text,
+                 QByteArray("Are you sure you want to cancel the Kestrune Registration?"));
+        QVERIFY(ui_->ended);
+        QCOMPARE(ui_->endStatus, 0);
+        QCOMPARE(window->lblStatus->text(), u"Hanging up connection..."_s);
+        QVERIFY(window->mHangupRequest != 0);
+    }
     window.reset();
     QVERIFY(sim.waitForRecord(ending));
     QVERIFY(sim.waitForRecord("line-closed"));
     QVERIFY(!QFile::exists(QDir::temp().filePath(QString::fromLatin1(LockFileName(sim.device())))));
-}
-
-// SIGTERM ends the program through its event loop; the window going hangs
-// up the call.
-void WizardCallTest::quitSignalHangsUp() {
-    HostSim sim(kQuick + HostSim::Scenario(u"login.scn"_s));
-    UseModem(sim.device());
-    auto window = StartWizard();
-    SubmitRegistration(*window, *ui_);
-    QVERIFY(WaitForStatus(*window, u"Connected"_s));
-    EndProgramOnQuitSignals();
-    std::raise(SIGTERM);
-    QVERIFY(QTest::qWaitFor([&] { return ui_->ended; }));
-    QCOMPARE(ui_->endStatus, 128 + SIGTERM);
-    window.reset();
-    QVERIFY(sim.waitForRecord("hangup ath"));
 }
 
 QTEST_MAIN(WizardCallTest)

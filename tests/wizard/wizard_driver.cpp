@@ -37,6 +37,11 @@ void Type(const QString &text) {
     }
 }
 
+void Enter(const QString &text) {
+    Type(text);
+    Press(Qt::Key_Return);
+}
+
 void Press(Qt::Key key, Qt::KeyboardModifiers modifiers) {
     QTest::keyClick(Focused(), key, modifiers);
 }
@@ -58,48 +63,22 @@ void Click(QWidget *button) {
 }
 
 void FillPage(frmRegistration &window, int page) {
-    switch (page) {
-    case 0:
-        window.txtFirstName->setFocus();
-        for (const QString &text :
-             {QStringLiteral("mary"), QStringLiteral("smith"), QStringLiteral("12 high street"),
-              QString(), QStringLiteral("richmond")}) {
-            Type(text);
-            Press(Qt::Key_Return);
-        }
-        Type(QStringLiteral("n"));
-        Press(Qt::Key_Return);
-        Type(QStringLiteral("2000"));
-        Press(Qt::Key_Return);
-        Type(QStringLiteral("02 9555 1234"));
-        Press(Qt::Key_Return);
-        Type(QStringLiteral("mary@example.com"));
-        Press(Qt::Key_Return);
-        break;
-    case 1:
-        window.lstExisting->setFocus();
+    static const QList<const char *> kEntries[] = {{"mary", "smith", "12 high street", "",
+                                                    "richmond", "n", "2000", "02 9555 1234",
+                                                    "mary@example.com"},
+                                                   {},
+                                                   {"marys", "secret", "secret"},
+                                                   {"02", "95551234", "", "f"}};
+    QWidget *first[] = {window.txtFirstName, window.lstExisting, window.txtNickName,
+                        window.txtCallbackNumberArea};
+    first[page]->setFocus();
+    for (const char *text : kEntries[page])
+        Enter(QString::fromLatin1(text));
+    if (page == 1) {
         Press(Qt::Key_Down);
         Press(Qt::Key_Return);
-        break;
-    case 2:
-        window.txtNickName->setFocus();
-        for (const QString &text :
-             {QStringLiteral("marys"), QStringLiteral("secret"), QStringLiteral("secret")}) {
-            Type(text);
-            Press(Qt::Key_Return);
-        }
+    } else if (page == 2) {
         Type(QStringLiteral("Strategy games"));
-        break;
-    default:
-        window.txtCallbackNumberArea->setFocus();
-        Type(QStringLiteral("02"));
-        Press(Qt::Key_Return);
-        Type(QStringLiteral("95551234"));
-        Press(Qt::Key_Return);
-        Press(Qt::Key_Return);
-        Type(QStringLiteral("f"));
-        Press(Qt::Key_Return);
-        break;
     }
 }
 

@@ -17,6 +17,8 @@ std::unique_ptr<frmRegistration> StartWizard(const HayesTimings &timings = Quick
 
 // Types into the focused control, one key at a time.
 void Type(const QString &text);
+// Types into the focused control and presses Enter.
+void Enter(const QString &text);
 // Presses a key on the focused control.
 void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 // Presses Alt and a letter, and waits while a button it pushes shows itself
