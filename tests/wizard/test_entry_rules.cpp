@@ -11,236 +11,201 @@ class EntryRulesTest : public QObject {
     Q_OBJECT
 
   private Q_SLOTS:
-    void keyFilters_data();
-    void keyFilters();
-    void properCase_data();
-    void properCase();
-    void alternativeNumber_data();
-    void alternativeNumber();
-    void callbackNumber_data();
-    void callbackNumber();
-    void pageChecksRunInOrder();
-    void listSearch_data();
-    void listSearch();
-    void connectionOption_data();
-    void connectionOption();
-    void dialNumber_data();
-    void dialNumber();
-};
-
-void EntryRulesTest::keyFilters_data() {
-    // Key code in, then what KeyUpperCase, KeyDigitsOnly and KeyDigitsAndSpace make of it.
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("upper");
-    QTest::addColumn<int>("digits");
-    QTest::addColumn<int>("digitsAndSpace");
-    QTest::newRow("a") << int('a') << int('A') << 0 << 0;
-    QTest::newRow("z") << int('z') << int('Z') << 0 << 0;
-    QTest::newRow("A") << int('A') << int('A') << 0 << 0;
-    QTest::newRow("0") << int('0') << int('0') << int('0') << int('0');
-    QTest::newRow("9") << int('9') << int('9') << int('9') << int('9');
-    QTest::newRow("space") << 32 << 32 << 0 << 32;
-    QTest::newRow("slash") << int('/') << int('/') << 0 << 0;
-    QTest::newRow("colon") << int(':') << int(':') << 0 << 0;
-    QTest::newRow("tilde") << 126 << 126 << 0 << 0;
-    QTest::newRow("backspace") << 8 << 8 << 8 << 8;
-    QTest::newRow("enter") << 13 << 13 << 13 << 13;
-    QTest::newRow("paste (Ctrl+V)") << 22 << 22 << 22 << 22;
-    QTest::newRow("e acute") << 0xe9 << 0xe9 << 0xe9 << 0xe9;
-}
-
-void EntryRulesTest::keyFilters() {
-    QFETCH(int, key);
-    const auto code = static_cast<std::int16_t>(key);
-    QTEST(int(KeyUpperCase(code)), "upper");
-    QTEST(int(KeyDigitsOnly(code)), "digits");
-    QTEST(int(KeyDigitsAndSpace(code)), "digitsAndSpace");
-}
-
-void EntryRulesTest::properCase_data() {
-    QTest::addColumn<QByteArray>("value");
-    QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("empty") << QByteArray() << QByteArray();
-    QTest::newRow("blanks") << QByteArray("   ") << QByteArray();
-    QTest::newRow("two names") << QByteArray("  mary ann  ") << QByteArray("Mary Ann");
-    QTest::newRow("capitals stay") << QByteArray("mcDONALD") << QByteArray("McDONALD");
-    QTest::newRow("inner blanks stay") << QByteArray("12 high  st") << QByteArray("12 High  St");
-    QTest::newRow("accented") << QByteArray("\xe9lise") << QByteArray("\xc9lise");
-    QTest::newRow("after a hyphen") << QByteArray("o'brien-smith") << QByteArray("O'brien-smith");
-}
-
-void EntryRulesTest::properCase() {
-    QFETCH(QByteArray, value);
-    QTEST(ProperCase(value), "expected");
-}
-
-void EntryRulesTest::alternativeNumber_data() {
-    QTest::addColumn<QByteArray>("number");
-    QTest::addColumn<QByteArray>("message"); // empty: passes
-    const QByteArray tooShort = "The Alternative Phone Nbr must be at least 8 digits in length.";
-    const QByteArray spaces = "An 8 digit long Alternative Phone Nbr cannot have spaces in it.";
-    const QByteArray noSpace = "The Alternative Connection telephone number must have a space "
-                               "between area code and Phone Nbr.";
-    QTest::newRow("7 digits") << QByteArray("1234567") << tooShort;
-    QTest::newRow("empty") << QByteArray() << tooShort;
-    QTest::newRow("8 digits") << QByteArray("12345678") << QByteArray();
-    QTest::newRow("4 space 3") << QByteArray("1234 567") << spaces;
-    QTest::newRow("8 blanks") << QByteArray("        ") << spaces;
-    QTest::newRow("10 digits") << QByteArray("0212345678") << noSpace;
-    QTest::newRow("area space 8") << QByteArray("02 12345678") << QByteArray();
-    QTest::newRow("leading blanks count") << QByteArray("  123456") << spaces;
-    QTest::newRow("9 with a blank anywhere") << QByteArray("12345678 ") << QByteArray();
-}
-
-void EntryRulesTest::alternativeNumber() {
-    QFETCH(QByteArray, number);
-    QFETCH(QByteArray, message);
-    QByteArray returned = "unchanged";
-    Flag ok = kFalse;
-    CheckAlternativeNumber(number, returned, ok);
-    QCOMPARE(ok, message.isEmpty() ? kTrue : kFalse);
-    QCOMPARE(returned, message.isEmpty() ? QByteArray("unchanged") : message);
-}
-
-void EntryRulesTest::callbackNumber_data() {
-    QTest::addColumn<QByteArray>("area");
-    QTest::addColumn<QByteArray>("number");
-    QTest::addColumn<QByteArray>("message"); // empty: passes
-    const QByteArray both = "Please enter either both the Callback Area Code and Phone number.";
-    const QByteArray areaLength = "The Callback Area Code must be 2 digits in length.";
-    QTest::newRow("03 and 8 digits") << QByteArray("03") << QByteArray("95551234") << QByteArray();
-    QTest::newRow("both empty") << QByteArray() << QByteArray() << QByteArray();
-    QTest::newRow("both blank") << QByteArray(" ") << QByteArray("  ") << QByteArray();
-    QTest::newRow("area only") << QByteArray("03") << QByteArray() << both;
-    QTest::newRow("number only") << QByteArray() << QByteArray("95551234") << both;
-    QTest::newRow("area 3") << QByteArray("3") << QByteArray("95551234") << areaLength;
-    QTest::newRow("area with a blank") << QByteArray("3 ") << QByteArray("95551234")
-                                       << QByteArray("The Callback Area Code must start with 0.");
-    QTest::newRow("area 30") << QByteArray("30") << QByteArray("95551234")
-                             << QByteArray("The Callback Area Code must start with 0.");
-    QTest::newRow("area 00") << QByteArray("00") << QByteArray("95551234")
-                             << QByteArray("The Callback Area Code cannot end with 0.");
-    QTest::newRow("7 digits") << QByteArray("03") << QByteArray("9555123")
-                              << QByteArray(
-                                     "The Callback Phone Number must be 8 digits in length.");
-}
-
-void EntryRulesTest::callbackNumber() {
-    QFETCH(QByteArray, area);
-    QFETCH(QByteArray, number);
-    QFETCH(QByteArray, message);
-    QByteArray returned;
-    Flag ok = kFalse;
-    CheckCallbackNumber(area, number, returned, ok);
-    QCOMPARE(ok, message.isEmpty() ? kTrue : kFalse);
-    QCOMPARE(returned, message);
-}
-
-void EntryRulesTest::pageChecksRunInOrder() {
-    // Everything wrong at once: each page reports its first check only.
-    PageEntries wrong;
-    wrong.postcode = "1";
-    wrong.connection = 1;
-    wrong.password = "AB";
-    const QList<std::pair<QByteArray, EntryControl>> first = {
-        {"Please enter both your First Name and Surame.", EntryControl::txtFirstName},
-        {"Please enter the Alternative Connection telephone number.", EntryControl::txtAlternative},
-        {"Please enter the Nickname you want to identified by.", EntryControl::txtNickName},
-        {"Please indicate how you heard about Kestrune.", EntryControl::cboHeardAbout},
-    };
-    for (std::int16_t page = 0; page < 4; ++page) {
-        const std::optional<CheckFailure> failure = CheckWizardPage(page, wrong);
-        QVERIFY(failure);
-        QCOMPARE(failure->message, first[page].first);
-        QCOMPARE(failure->control, first[page].second);
+    void keyFilters_data() {
+        // Key code in, then what KeyUpperCase, KeyDigitsOnly and KeyDigitsAndSpace make of it.
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("upper");
+        QTest::addColumn<int>("digits");
+        QTest::addColumn<int>("digitsAndSpace");
+        QTest::newRow("a") << int('a') << int('A') << 0 << 0;
+        QTest::newRow("z") << int('z') << int('Z') << 0 << 0;
+        QTest::newRow("A") << int('A') << int('A') << 0 << 0;
+        QTest::newRow("0") << int('0') << int('0') << int('0') << int('0');
+        QTest::newRow("9") << int('9') << int('9') << int('9') << int('9');
+        QTest::newRow("space") << 32 << 32 << 0 << 32;
+        QTest::newRow("slash") << int('/') << int('/') << 0 << 0;
+        QTest::newRow("colon") << int(':') << int(':') << 0 << 0;
+        QTest::newRow("tilde") << 126 << 126 << 0 << 0;
+        QTest::newRow("backspace") << 8 << 8 << 8 << 8;
+        QTest::newRow("enter") << 13 << 13 << 13 << 13;
+        QTest::newRow("paste (Ctrl+V)") << 22 << 22 << 22 << 22;
+        QTest::newRow("e acute") << 0xe9 << 0xe9 << 0xe9 << 0xe9;
     }
-    QVERIFY(!CheckWizardPage(4, wrong));
-    QVERIFY(!CheckWizardPage(99, wrong));
+    void keyFilters() {
+        QFETCH(int, key);
+        const auto code = static_cast<std::int16_t>(key);
+        QTEST(int(KeyUpperCase(code)), "upper");
+        QTEST(int(KeyDigitsOnly(code)), "digits");
+        QTEST(int(KeyDigitsAndSpace(code)), "digitsAndSpace");
+    }
+    void properCase_data() {
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("empty") << QByteArray() << QByteArray();
+        QTest::newRow("blanks") << QByteArray("   ") << QByteArray();
+        QTest::newRow("two names") << QByteArray("  mary ann  ") << QByteArray("Mary Ann");
+        QTest::newRow("capitals stay") << QByteArray("mcDONALD") << QByteArray("McDONALD");
+        QTest::newRow("inner blanks stay")
+            << QByteArray("12 high  st") << QByteArray("12 High  St");
+        QTest::newRow("accented") << QByteArray("\xe9lise") << QByteArray("\xc9lise");
+        QTest::newRow("after a hyphen")
+            << QByteArray("o'brien-smith") << QByteArray("O'brien-smith");
+    }
+    void properCase() {
+        QFETCH(QByteArray, value);
+        QTEST(ProperCase(value), "expected");
+    }
+    void alternativeNumber_data() {
+        QTest::addColumn<QByteArray>("number");
+        QTest::addColumn<QByteArray>("message"); // empty: passes
+        const QByteArray tooShort =
+            "The Alternative Phone Nbr must be at least 8 digits in length.";
+        const QByteArray spaces = "An 8 digit long Alternative Phone Nbr cannot have spaces in it.";
+        const QByteArray noSpace = "The Alternative Connection telephone number must have a space "
+                                   "between area code and Phone Nbr.";
+        QTest::newRow("7 digits") << QByteArray("1234567") << tooShort;
+        QTest::newRow("empty") << QByteArray() << tooShort;
+        QTest::newRow("8 digits") << QByteArray("12345678") << QByteArray();
+        QTest::newRow("4 space 3") << QByteArray("1234 567") << spaces;
+        QTest::newRow("8 blanks") << QByteArray("        ") << spaces;
+        QTest::newRow("10 digits") << QByteArray("0212345678") << noSpace;
+        QTest::newRow("area space 8") << QByteArray("02 12345678") << QByteArray();
+        QTest::newRow("leading blanks count") << QByteArray("  123456") << spaces;
+        QTest::newRow("9 with a blank anywhere") << QByteArray("12345678 ") << QByteArray();
+    }
+    void alternativeNumber() {
+        QFETCH(QByteArray, number);
+        QFETCH(QByteArray, message);
+        QByteArray returned = "unchanged";
+        Flag ok = kFalse;
+        CheckAlternativeNumber(number, returned, ok);
+        QCOMPARE(ok, message.isEmpty() ? kTrue : kFalse);
+        QCOMPARE(returned, message.isEmpty() ? QByteArray("unchanged") : message);
+    }
+    void callbackNumber_data() {
+        QTest::addColumn<QByteArray>("area");
+        QTest::addColumn<QByteArray>("number");
+        QTest::addColumn<QByteArray>("message"); // empty: passes
+        const auto row = [](const char *name, const char *area, const char *number,
+                            const char *message = "") {
+            QTest::newRow(name) << QByteArray(area) << QByteArray(number) << QByteArray(message);
+        };
+        const char *both = "Please enter either both the Callback Area Code and Phone number.";
+        const char *zeroFirst = "The Callback Area Code must start with 0.";
+        row("03 and 8 digits", "03", "95551234");
+        row("both empty", "", "");
+        row("both blank", " ", "  ");
+        row("area only", "03", "", both);
+        row("number only", "", "95551234", both);
+        row("area 3", "3", "95551234", "The Callback Area Code must be 2 digits in length.");
+        row("area with a blank", "3 ", "95551234", zeroFirst);
+        row("area 30", "30", "95551234", zeroFirst);
+        row("area 00", "00", "95551234", "The Callback Area Code cannot end with 0.");
+        row("7 digits", "03", "9555123", "The Callback Phone Number must be 8 digits in length.");
+    }
+    void callbackNumber() {
+        QFETCH(QByteArray, area);
+        QFETCH(QByteArray, number);
+        QFETCH(QByteArray, message);
+        QByteArray returned;
+        Flag ok = kFalse;
+        CheckCallbackNumber(area, number, returned, ok);
+        QCOMPARE(ok, message.isEmpty() ? kTrue : kFalse);
+        QCOMPARE(returned, message);
+    }
+    void pageChecksRunInOrder() {
+        // Everything wrong at once: each page reports its first check only.
+        PageEntries wrong;
+        wrong.postcode = "1";
+        wrong.connection = 1;
+        wrong.password = "AB";
+        const QList<std::pair<QByteArray, EntryControl>> first = {
+            {"Please enter both your First Name and Surame.", EntryControl::txtFirstName},
+            {"Please enter the Alternative Connection telephone number.",
+             EntryControl::txtAlternative},
+            {"Please enter the Nickname you want to identified by.", EntryControl::txtNickName},
+            {"Please indicate how you heard about Kestrune.", EntryControl::cboHeardAbout},
+        };
+        for (std::int16_t page = 0; page < 4; ++page) {
+            const std::optional<CheckFailure> failure = CheckWizardPage(page, wrong);
+            QVERIFY(failure);
+            QCOMPARE(failure->message, first[page].first);
+            QCOMPARE(failure->control, first[page].second);
+        }
+        QVERIFY(!CheckWizardPage(4, wrong));
+        QVERIFY(!CheckWizardPage(99, wrong));
 
-    // Page 1 with the existing option needs a pick, and nothing of the alternative box.
-    PageEntries entries;
-    entries.existingSelected = true;
-    entries.alternative = "x";
-    QVERIFY(!CheckWizardPage(1, entries));
-    entries.existingSelected = false;
-    QCOMPARE(CheckWizardPage(1, entries)->control, EntryControl::lstExisting);
-    // Nickname and password are compared trimmed and exactly.
-    entries.nickName = " KES ";
-    entries.password = "KESTR";
-    entries.passwordConfirm = "KESTR ";
-    QVERIFY(!CheckWizardPage(2, entries));
-    entries.nickName = "KESTR";
-    QCOMPARE(CheckWizardPage(2, entries)->message,
-             QByteArray("The Password must be different to your Nickname."));
-    entries.nickName = "kestr";
-    QVERIFY(!CheckWizardPage(2, entries));
-}
-
-void EntryRulesTest::listSearch_data() {
-    QTest::addColumn<Lines>("entries");
-    QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<int>("found");
-    const Lines states = {"ACT", "NSW", "NT", "QLD", "SA", "TAS", "VIC", "WA"};
-    QTest::newRow("exact") << states << QByteArray("NSW") << 1;
-    QTest::newRow("lower case") << states << QByteArray("vic") << 6;
-    QTest::newRow("prefix finds the first after entry 0") << states << QByteArray("N") << 1;
-    QTest::newRow("first entry last") << Lines{"Alpha", "Beta", "Al"} << QByteArray("al") << 2;
-    QTest::newRow("only the first entry") << states << QByteArray("AC") << 0;
-    QTest::newRow("no match") << states << QByteArray("XX") << -1;
-    QTest::newRow("longer than the entry") << states << QByteArray("NSWX") << -1;
-    QTest::newRow("empty text") << states << QByteArray() << -1;
-    QTest::newRow("empty list") << Lines{} << QByteArray("A") << -1;
-    QTest::newRow("accented capitals")
-        << Lines{"x", "\xe9t\xe9 games"} << QByteArray("\xc9T\xc9") << 1;
-    QTest::newRow("whole dial-in entry")
-        << Lines{"03 1\tMelbourne", "02 2\tSydney"} << QByteArray("02 2\tSydney") << 1;
-}
-
-void EntryRulesTest::listSearch() {
-    QFETCH(Lines, entries);
-    QFETCH(QByteArray, text);
-    QTEST(FindListEntry(entries, text), "found");
-}
-
-void EntryRulesTest::connectionOption_data() {
-    QTest::addColumn<QByteArray>("stored");
-    QTest::addColumn<int>("option"); // -1: none
-    QTest::newRow("0") << QByteArray("0") << 0;
-    QTest::newRow("1") << QByteArray("1") << 1;
-    QTest::newRow("blanks around") << QByteArray(" 1 ") << 1;
-    QTest::newRow("2") << QByteArray("2") << -1;
-    QTest::newRow("-1") << QByteArray("-1") << -1;
-    QTest::newRow("empty") << QByteArray() << -1;
-    QTest::newRow("text") << QByteArray("one") << -1;
-}
-
-void EntryRulesTest::connectionOption() {
-    QFETCH(QByteArray, stored);
-    QTEST(int(ConnectionOption(stored).value_or(-1)), "option");
-}
-
-void EntryRulesTest::dialNumber_data() {
-    QTest::addColumn<QByteArray>("connection");
-    QTest::addColumn<QByteArray>("connectPh");
-    QTest::addColumn<QByteArray>("dial");
-    QTest::newRow("existing") << QByteArray("0") << QByteArray("02 70105678\tSydney")
-                              << QByteArray("02 70105678");
-    QTest::newRow("existing without a tab")
-        << QByteArray("0") << QByteArray("02 70105678") << QByteArray("02 70105678");
-    QTest::newRow("alternative") << QByteArray("1") << QByteArray("  03 12345678 ")
-                                 << QByteArray("03 12345678");
-    QTest::newRow("alternative with a tab")
-        << QByteArray("1") << QByteArray("03\t1") << QByteArray("03\t1");
-}
-
-void EntryRulesTest::dialNumber() {
-    RegistrationDetails details;
-    QFETCH(QByteArray, connection);
-    QFETCH(QByteArray, connectPh);
-    details.Connection = connection;
-    details.ConnectPh = connectPh;
-    QTEST(DialNumberFor(details), "dial");
-}
+        // Page 1 with the existing option needs a pick, and nothing of the alternative box.
+        PageEntries entries;
+        entries.existingSelected = true;
+        entries.alternative = "x";
+        QVERIFY(!CheckWizardPage(1, entries));
+        entries.existingSelected = false;
+        QCOMPARE(CheckWizardPage(1, entries)->control, EntryControl::lstExisting);
+        // Nickname and password are compared trimmed and exactly.
+        entries.nickName = " KES ";
+        entries.password = "KESTR";
+        entries.passwordConfirm = "KESTR ";
+        QVERIFY(!CheckWizardPage(2, entries));
+        entries.nickName = "KESTR";
+        QCOMPARE(CheckWizardPage(2, entries)->message,
+                 QByteArray("The Password must be different to your Nickname."));
+        entries.nickName = "kestr";
+        QVERIFY(!CheckWizardPage(2, entries));
+    }
+    void listSearch_data() {
+        QTest::addColumn<Lines>("entries");
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("found");
+        const Lines states = {"ACT", "NSW", "NT", "QLD", "SA", "TAS", "VIC", "WA"};
+        QTest::newRow("exact") << states << QByteArray("NSW") << 1;
+        QTest::newRow("lower case") << states << QByteArray("vic") << 6;
+        QTest::newRow("prefix finds the first after entry 0") << states << QByteArray("N") << 1;
+        QTest::newRow("first entry last") << Lines{"Alpha", "Beta", "Al"} << QByteArray("al") << 2;
+        QTest::newRow("only the first entry") << states << QByteArray("AC") << 0;
+        QTest::newRow("no match") << states << QByteArray("XX") << -1;
+        QTest::newRow("longer than the entry") << states << QByteArray("NSWX") << -1;
+        QTest::newRow("empty text") << states << QByteArray() << -1;
+        QTest::newRow("empty list") << Lines{} << QByteArray("A") << -1;
+        QTest::newRow("accented capitals")
+            << Lines{"x", "\xe9t\xe9 games"} << QByteArray("\xc9T\xc9") << 1;
+        QTest::newRow("whole dial-in entry")
+            << Lines{"03 1\tMelbourne", "02 2\tSydney"} << QByteArray("02 2\tSydney") << 1;
+    }
+    void listSearch() {
+        QFETCH(Lines, entries);
+        QFETCH(QByteArray, text);
+        QTEST(FindListEntry(entries, text), "found");
+    }
+    void savedConnection_data() {
+        // The saved option and number, then the option restored (-1: none) and the number dialled.
+        QTest::addColumn<QByteArray>("connection");
+        QTest::addColumn<QByteArray>("connectPh");
+        QTest::addColumn<int>("option");
+        QTest::addColumn<QByteArray>("dial");
+        const auto row = [](const char *name, const char *connection, const char *connectPh,
+                            int option, const char *dial) {
+            QTest::newRow(name) << QByteArray(connection) << QByteArray(connectPh) << option
+                                << QByteArray(dial);
+        };
+        row("existing", "0", "02 70105678\tSydney", 0, "02 70105678");
+        row("existing without a tab", "0", "02 70105678", 0, "02 70105678");
+        row("alternative", "1", "  03 12345678 ", 1, "03 12345678");
+        row("alternative with a tab", "1", "03\t1", 1, "03\t1");
+        row("blanks around", " 1 ", "", 1, "");
+        for (const char *stored : {"2", "-1", "", "one"})
+            row(stored, stored, "", -1, "");
+    }
+    void savedConnection() {
+        RegistrationDetails details;
+        QFETCH(QByteArray, connection);
+        QFETCH(QByteArray, connectPh);
+        details.Connection = connection;
+        details.ConnectPh = connectPh;
+        QTEST(int(ConnectionOption(connection).value_or(-1)), "option");
+        QTEST(DialNumberFor(details), "dial");
+    }
+};
 
 QTEST_GUILESS_MAIN(EntryRulesTest)
 #include "test_entry_rules.moc"

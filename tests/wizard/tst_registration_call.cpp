@@ -53,13 +53,16 @@ QByteArray Field(int number, const QByteArray &text) {
     return "field " + QByteArray::number(number) + ' ' + Quoted(text);
 }
 
-// The answer packet line and its fields, as the record shows them.
-QByteArrayList Answer(const char *sequence, const QList<std::pair<int, QByteArray>> &fields) {
+// The answer packet line and its fields, as the record shows them; each run
+// of texts goes to fields numbered on from its first.
+QByteArrayList Answer(const char *sequence, const QList<std::pair<int, QByteArrayList>> &runs) {
     int length = 12;
     QByteArrayList lines;
-    for (const auto &[number, text] : fields) {
-        length += 4 + static_cast<int>(text.size() + text.size() % 2);
-        lines.append(Field(number, text));
+    for (const auto &[first, texts] : runs) {
+        for (int i = 0; i < texts.size(); ++i) {
+            length += 4 + static_cast<int>(texts[i].size() + texts[i].size() % 2);
+            lines.append(Field(first + i, texts[i]));
+        }
     }
     const QByteArray seq(sequence);
     lines.prepend("packet kind=2 tag=4b53" + seq + " seq=" + seq +
@@ -144,21 +147,16 @@ void RegistrationCallTest::wholeRegistration() {
                                                    "Plan 4: yearly"));
         QCOMPARE(BoxText(card.txtNameOnCard), QByteArray("MARY SMITH"));
         QCOMPARE(Focused(), card.txtCreditCardNumber);
-        Type(QString::fromLatin1(kCardNumber));
-        Press(Qt::Key_Return);
-        Type(u"1228"_s);
-        Press(Qt::Key_Return);
-        Press(Qt::Key_Return);
-        Press(Qt::Key_Return);
+        for (const QString &text :
+             {QString::fromLatin1(kCardNumber), u"1228"_s, QString(), QString()})
+            Enter(text);
         QCOMPARE(Focused(), card.txtPlanNbr);
         // A plan outside the offer is refused.
-        Type(u"5"_s);
-        Press(Qt::Key_Return);
+        Enter(u"5"_s);
         Press(Qt::Key_Return);
         QCOMPARE(ui_->messages.last().text, kPlanRefused);
         QCOMPARE(Focused(), card.txtPlanNbr);
-        Type(u"3"_s);
-        Press(Qt::Key_Return);
+        Enter(u"3"_s);
         QCOMPARE(Focused(), card.cmdOK);
         Press(Qt::Key_Return);
         cardChecks.append("done");
@@ -177,34 +175,23 @@ void RegistrationCallTest::wholeRegistration() {
     QVERIFY(WaitForStatus(w, u"Call complete"_s));
     QCOMPARE(Indicator(w), w.imgNotConnected);
 
-    const QByteArrayList details = Answer("0100", {{1, "Mary"},
-                                                   {2, "Smith"},
-                                                   {3, "12 High Street"},
-                                                   {4, ""},
-                                                   {5, "RICHMOND"},
-                                                   {6, "NSW"},
-                                                   {7, "2000"},
-                                                   {8, "02 9555 1234"},
-                                                   {9, "mary@example.com"},
-                                                   {14, "02 70105678\tSydney"},
-                                                   {15, ""},
-                                                   {16, "MARYS"},
-                                                   {17, "SECRET"},
-                                                   {18, "Strategy games"},
-                                                   {19, "0295551234"},
-                                                   {20, "No"},
-                                                   {21, "From a friend"},
-                                                   {23, SurveyAnswerText()}});
+    const QByteArrayList details =
+        Answer("0100", {{1,
+                         {"Mary", "Smith", "12 High Street", "", "RICHMOND", "NSW", "2000",
+                          "02 9555 1234", "mary@example.com"}},
+                        {14,
+                         {"02 70105678\tSydney", "", "MARYS", "SECRET", "Strategy games",
+                          "0295551234", "No", "From a friend"}},
+                        {23, {SurveyAnswerText()}}});
     QByteArrayList expected{"sent kind=1 seq=0100 tag=4b530100"};
     expected << details << "sent repeat seq=0100" << details << "same-bytes"
              << "sent kind=2 seq=0200 tag=4b530200"
              << "packet kind=3 tag=4b530200 seq=0200 length=12"
              << "sent kind=1 seq=0300 tag=4b530300"
-             << Answer("0300", {{10, kCardNumber},
-                                {11, "1228"},
-                                {12, "MARY SMITH"},
-                                {13, "12 High Street\r\nRICHMOND\r\nNSW    2000"},
-                                {24, "\x03"}})
+             << Answer("0300", {{10,
+                                 {kCardNumber, "1228", "MARY SMITH",
+                                  "12 High Street\r\nRICHMOND\r\nNSW    2000"}},
+                                {24, {"\x03"}}})
              << "sent kind=2 seq=0400 tag=4b530400"
              << "packet kind=3 tag=4b530400 seq=0400 length=12"
              // An acknowledgement and an unknown kind: the last packet again.
@@ -217,7 +204,7 @@ void RegistrationCallTest::wholeRegistration() {
              // The malformed packet is not answered; the next request is.
              << "sent kind=2 seq=0700 tag=4b530700"
              << "sent kind=1 seq=0800 tag=4b530800"
-             << Answer("0800", {{20, "No"}, {25, "KESTRUNE:MARYS"}, {26, command2}})
+             << Answer("0800", {{20, {"No"}}, {25, {"KESTRUNE:MARYS", command2}}})
              << "sent kind=4 seq=0900 tag=4b530900";
     const QByteArrayList record = sim.record();
     const qsizetype from = record.indexOf(expected.first());
@@ -267,7 +254,7 @@ void RegistrationCallTest::refusedFieldCorrectedWithContinue() {
     QVERIFY(sim.waitForRecord("hangup ath"));
 
     QByteArrayList expected{"sent kind=1 seq=0200 tag=4b530200"};
-    expected << Answer("0200", {{16, "MARYANN"}, {20, "No"}})
+    expected << Answer("0200", {{16, {"MARYANN"}}, {20, {"No"}}})
              << "sent kind=4 seq=0300 tag=4b530300";
     const QByteArrayList record = sim.record();
     const qsizetype from = record.indexOf(expected.first());

@@ -82,242 +82,219 @@ class WizardCallTest : public QObject {
         machine_.reset();
     }
 
-    void callLogsInAndAnswersTheHost_data();
-    void callLogsInAndAnswersTheHost();
-    void failedCalls_data();
-    void failedCalls();
-    void refusedDials_data();
-    void refusedDials();
-    void carrierLostReleasesTheWizard_data();
-    void carrierLostReleasesTheWizard();
-    void retryAfterADroppedCallLogsInAgain();
-    void hangUpOnClose_data();
-    void hangUpOnClose();
+    void callLogsInAndAnswersTheHost_data() {
+        QTest::addColumn<QByteArray>("script");
+        QTest::newRow("prompts on lines of their own")
+            << HostSim::Scenario(u"login.scn"_s) + "send \"Kestrune\\r\\n\"\n";
+        QTest::newRow("prompts split across reads")
+            << QByteArray("send \"\\r\\nLog\" \"in\" \": \"\nexpect \"tarnovik\\r\"\n"
+                          "send \"Pass\" \"word: \"\nexpect \"tarnovik\\r\"\n"
+                          "send \"conn\" \"ected\"\n");
+        QTest::newRow("text before the prompts on their line") << QByteArray(
+            "send \"Kestrune host v2 -- Login: \"\nexpect \"tarnovik\\r\"\n"
+            "send \"\\r\\nbad luck, try again\\rPassword: \"\n"
+            "expect \"tarnovik\\r\"\nsend \"\\n\\rThe host is connected now\\r\\n\"\n");
+        // A whole request in the read that says "connected": dropped with it.
+        const QByteArray early =
+            PacketPack(PacketString(1, "JUNK", "\x77\x77", LongToBytes(1 << 19) + LongToBytes(0)));
+        QTest::newRow("a packet after connected in the same read")
+            << kLogin + "send \"connected" + Escaped(early) + "\"\n";
+    }
+    // Dialling, connected, both prompts answered, packets: the host's request
+    // is answered while the wizard stays locked for the call.
+    void callLogsInAndAnswersTheHost() {
+        QFETCH(QByteArray, script);
+        HostSim sim(kQuick + "set dial-delay 150\n" + script + "request 20\n");
+        UseModem(sim.device());
+        const auto window = StartWizard();
+        frmRegistration &w = *window;
+        SubmitRegistration(w, *ui_);
+
+        QVERIFY(w.mDialRequest < 0); // the pending mark in the top bit
+        QCOMPARE(Indicator(w), w.imgNotConnected);
+        QVERIFY(WaitForStatus(w, u"Dialing ..."_s));
+        QVERIFY(WaitForStatus(w, u"Connected"_s));
+        QCOMPARE(Indicator(w), w.imgConnected);
+        QCOMPARE(w.mDialRequest, 0);
+
+        QVERIFY(sim.waitForRecord("field 20 \"No\""));
+        const QByteArrayList record = sim.record();
+        QVERIFY(record.contains("dial \"T0270105678\""));
+        QCOMPARE(record.count(kAnswer), 2);
+        QVERIFY(record.contains("packet kind=2 tag=4b530100 seq=0100 length=18"));
+        QVERIFY(std::none_of(record.begin(), record.end(),
+                             [](const QByteArray &line) { return line.contains("7777"); }));
+        QCOMPARE(w.mPacketMode, kTrue);
+        // Locked for the call, Cancel aside; only the survey question was asked.
+        QVERIFY(!w.cmdFinish->isEnabled() && !w.txtFirstName->isEnabled());
+        QVERIFY(w.cmdCancel->isEnabled());
+        QCOMPARE(ui_->messages.size(), 1);
+        QCOMPARE(ui_->beeps, 0);
+    }
+    void failedCalls_data() {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QByteArray>("message");
+        QTest::addColumn<MsgIcon>("icon");
+        QTest::addColumn<int>("beeps");
+        QTest::addColumn<QString>("status");
+        const auto row = [](const char *name, const char *script, const QByteArray &message,
+                            MsgIcon icon, int beeps, const QString &status) {
+            QTest::newRow(name) << QByteArray(script) << message << icon << beeps << status;
+        };
+        row("busy", "modem busy", kBusy, MsgIcon::Critical, 1, u"Kestrune Busy"_s);
+        for (const char *script : {"modem no-carrier", "modem no-answer"})
+            row(script, script, kDisconnected, MsgIcon::Critical, 1, u"Connection disconnected"_s);
+        // A silent or switched-off modem gets no answer to the dial command.
+        for (const char *script :
+             {"modem no-dialtone", "modem error", "modem silent", "modem mute"})
+            row(script, script, kCallNotMade, MsgIcon::Exclamation, 0, u"Call not completed"_s);
+    }
+    // One message each; the wizard released once the line is idle again.
+    void failedCalls() {
+        QFETCH(QByteArray, script);
+        HostSim sim(kQuick + script + '\n');
+        UseModem(sim.device());
+        // A silent modem is given up sooner still.
+        HayesTimings timings = QuickTimings();
+        timings.commandWait = 400;
+        timings.dialWait = 600;
+        const auto window = StartWizard(timings);
+        SubmitRegistration(*window, *ui_);
+        QVERIFY(WaitForMessages(*ui_, 2));
+        QTEST(ui_->messages[1].text, "message");
+        QTEST(ui_->messages[1].icon, "icon");
+        QCOMPARE(ui_->messages[1].title, QByteArray("Kestrune Registration"));
+        QTEST(window->lblStatus->text(), "status");
+        CheckIdle(*window, *ui_);
+        QCOMPARE(ui_->messages.size(), 2);
+        QTEST(ui_->beeps, "beeps");
+    }
+    void refusedDials_data() {
+        QTest::addColumn<bool>("locked");
+        QTest::newRow("device missing") << false;
+        QTest::newRow("device locked by another program") << true;
+    }
+    // The modem cannot be used at all: the modem/location message, then the
+    // Connection Settings window, then the wizard is the user's again.
+    void refusedDials() {
+        QFETCH(bool, locked);
+        HostSim sim("modem mute\n");
+        QByteArray device = QFile::encodeName(machine_->root()) + "/no-such-modem";
+        QFile lock;
+        if (locked) {
+            device = sim.device();
+            lock.setFileName(QDir::temp().filePath(QString::fromLatin1(LockFileName(device))));
+            QVERIFY(lock.open(QIODevice::WriteOnly));
+            lock.write(QByteArray::number(sim.process().processId()).rightJustified(10) + '\n');
+            lock.close();
+        }
+        UseModem(device);
+        const auto window = StartWizard();
+        SubmitRegistration(*window, *ui_);
+        if (locked)
+            lock.remove();
+        QCOMPARE(ui_->messages.size(), 2);
+        QCOMPARE(ui_->messages[1].text, kModemUnavailable);
+        QCOMPARE(ui_->messages[1].icon, MsgIcon::Exclamation);
+        QCOMPARE(ui_->messages[1].title, QByteArray("Kestrune Registration"));
+        QCOMPARE(ui_->beeps, 1);
+        QCOMPARE(ui_->modalTitles, QList<QByteArray>{"Connection Settings"});
+        QVERIFY(window->lblStatus->text().isEmpty());
+        CheckIdle(*window, *ui_);
+        QVERIFY(!sim.record().contains("line-opened"));
+    }
+    void carrierLostReleasesTheWizard_data() {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QByteArrayList>("messages");
+        QTest::newRow("NO CARRIER from the modem")
+            << HostSim::Scenario(u"carrier-lost.scn"_s) << QByteArrayList{kDisconnected};
+        QTest::newRow("the device closing") << kLogin + "send \"connected\"\nwait 200\nclose\n"
+                                            << QByteArrayList{kDisconnected};
+        // The refused field can no longer be sent: Continue goes with the call.
+        QTest::newRow("while a refused field waits")
+            << kLogin + "send \"connected\"\nrequest 16 reject 2 await none\nwait 300\ndrop\n"
+            << QByteArrayList{kNickNameRefused, kDisconnected};
+    }
+    void carrierLostReleasesTheWizard() {
+        QFETCH(QByteArray, script);
+        QFETCH(QByteArrayList, messages);
+        HostSim sim(kQuick + script);
+        UseModem(sim.device());
+        const auto window = StartWizard();
+        SubmitRegistration(*window, *ui_);
+        QVERIFY(WaitForStatus(*window, u"Connected"_s));
+        QVERIFY(WaitForStatus(*window, u"Connection disconnected"_s));
+        QCOMPARE(ui_->messages.mid(1).size(), messages.size());
+        for (qsizetype i = 0; i < messages.size(); ++i)
+            QCOMPARE(ui_->messages[i + 1].text, messages[i]);
+        QCOMPARE(ui_->messages.last().icon, MsgIcon::Critical);
+        QCOMPARE(ui_->beeps, 1);
+        QVERIFY(window->cmdContinue->isHidden());
+        CheckIdle(*window, *ui_);
+    }
+    // Each dial starts a fresh line: the second call's prompts are answered
+    // although the first call had reached packets.
+    void retryAfterADroppedCallLogsInAgain() {
+        HostSim sim(kQuick + HostSim::Scenario(u"carrier-lost.scn"_s) + "call\n" + kLogin +
+                    "send \"connected\"\nrequest 16\n");
+        UseModem(sim.device());
+        const auto window = StartWizard();
+        SubmitRegistration(*window, *ui_);
+        QVERIFY(WaitForStatus(*window, u"Connection disconnected"_s));
+        QCOMPARE(window->mPacketMode, kTrue);
+        ui_->answers = {MsgAnswer::No};
+        Click(window->cmdFinish);
+        QVERIFY(sim.waitForRecord("field 16 \"MARYS\""));
+        QCOMPARE(sim.record().count(kAnswer), 4);
+        QVERIFY(sim.record().contains("call 2"));
+        QCOMPARE(ui_->messages.size(), 3);
+    }
+    void hangUpOnClose_data() {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("quitSignal");
+        QTest::addColumn<QByteArray>("ending");
+        const QByteArray login = HostSim::Scenario(u"login.scn"_s);
+        QTest::newRow("connected") << login << u"Connected"_s << false << QByteArray("hangup ath");
+        QTest::newRow("dialling") << QByteArray("set dial-delay 5000\n") << u"Dialing ..."_s
+                                  << false << QByteArray("dial-aborted");
+        // Last: the handler stays installed.
+        QTest::newRow("SIGTERM") << login << u"Connected"_s << true << QByteArray("hangup ath");
+    }
+    // Closing the window asks, starts the hang-up and ends the program; SIGTERM
+    // ends it through the event loop. The telephony control finishes the
+    // hang-up as the window goes.
+    void hangUpOnClose() {
+        QFETCH(QByteArray, script);
+        QFETCH(QString, status);
+        QFETCH(bool, quitSignal);
+        QFETCH(QByteArray, ending);
+        HostSim sim(kQuick + script);
+        UseModem(sim.device());
+        auto window = StartWizard();
+        SubmitRegistration(*window, *ui_);
+        QVERIFY(WaitForStatus(*window, status));
+        if (quitSignal) {
+            EndProgramOnQuitSignals();
+            std::raise(SIGTERM);
+            QVERIFY(QTest::qWaitFor([&] { return ui_->ended; }));
+            QCOMPARE(ui_->endStatus, 128 + SIGTERM);
+        } else {
+            window->close();
+            QCOMPARE(ui_->messages.last().text,
+                     QByteArray("Are you sure you want to cancel the Kestrune Registration?"));
+            QVERIFY(ui_->ended);
+            QCOMPARE(ui_->endStatus, 0);
+            QCOMPARE(window->lblStatus->text(), u"Hanging up connection..."_s);
+            QVERIFY(window->mHangupRequest != 0);
+        }
+        window.reset();
+        QVERIFY(sim.waitForRecord(ending));
+        QVERIFY(sim.waitForRecord("line-closed"));
+        QVERIFY(
+            !QFile::exists(QDir::temp().filePath(QString::fromLatin1(LockFileName(sim.device())))));
+    }
 };
-
-void WizardCallTest::callLogsInAndAnswersTheHost_data() {
-    QTest::addColumn<QByteArray>("script");
-    QTest::newRow("prompts on lines of their own")
-        << HostSim::Scenario(u"login.scn"_s) + "send \"Kestrune\\r\\n\"\n";
-    QTest::newRow("prompts split across reads")
-        << QByteArray("send \"\\r\\nLog\" \"in\" \": \"\nexpect \"tarnovik\\r\"\n"
-                      "send \"Pass\" \"word: \"\nexpect \"tarnovik\\r\"\n"
-                      "send \"conn\" \"ected\"\n");
-    QTest::newRow("text before the prompts on their line")
-        << QByteArray("send \"Kestrune host v2 -- Login: \"\nexpect \"tarnovik\\r\"\n"
-                      "send \"\\r\\nbad luck, try again\\rPassword: \"\n"
-                      "expect \"tarnovik\\r\"\nsend \"\\n\\rThe host is connected now\\r\\n\"\n");
-    // A whole request in the read that says "connected": dropped with it.
-    const QByteArray early =
-        PacketPack(PacketString(1, "JUNK", "\x77\x77", LongToBytes(1 << 19) + LongToBytes(0)));
-    QTest::newRow("a packet after connected in the same read")
-        << kLogin + "send \"connected" + Escaped(early) + "\"\n";
-}
-
-// Dialling, connected, both prompts answered, packets: the host's request
-// is answered while the wizard stays locked for the call.
-void WizardCallTest::callLogsInAndAnswersTheHost() {
-    QFETCH(QByteArray, script);
-    HostSim sim(kQuick + "set dial-delay 150\n" + script + "request 20\n");
-    UseModem(sim.device());
-    const auto window = StartWizard();
-    frmRegistration &w = *window;
-    SubmitRegistration(w, *ui_);
-
-    QCOMPARE(w.lblStatus->text(), u"Dialing Kestrune..."_s);
-    QCOMPARE(ui_->mousePointer(), MousePointer::BusyArrow);
-    QVERIFY(w.mDialRequest < 0); // the pending mark in the top bit
-    QVERIFY(w.Frame1->isVisible());
-    QCOMPARE(Indicator(w), w.imgNotConnected);
-    QVERIFY(WaitForStatus(w, u"Dialing ..."_s));
-    QVERIFY(WaitForStatus(w, u"Connected"_s));
-    QCOMPARE(Indicator(w), w.imgConnected);
-    QCOMPARE(w.mDialRequest, 0);
-
-    QVERIFY(sim.waitForRecord("field 20 \"No\""));
-    const QByteArrayList record = sim.record();
-    QVERIFY(record.contains("dial \"T0270105678\""));
-    QCOMPARE(record.count(kAnswer), 2);
-    QVERIFY(record.contains("packet kind=2 tag=4b530100 seq=0100 length=18"));
-    QVERIFY(std::none_of(record.begin(), record.end(),
-                         [](const QByteArray &line) { return line.contains("7777"); }));
-    QCOMPARE(w.mPacketMode, kTrue);
-    // Locked for the call, Cancel aside; only the survey question was asked.
-    QVERIFY(!w.cmdFinish->isEnabled() && !w.txtFirstName->isEnabled());
-    QVERIFY(w.cmdCancel->isEnabled());
-    QCOMPARE(ui_->messages.size(), 1);
-    QCOMPARE(ui_->beeps, 0);
-}
-
-void WizardCallTest::failedCalls_data() {
-    QTest::addColumn<QByteArray>("script");
-    QTest::addColumn<QByteArray>("message");
-    QTest::addColumn<MsgIcon>("icon");
-    QTest::addColumn<int>("beeps");
-    QTest::addColumn<QString>("status");
-    const auto row = [](const char *name, const char *script, const QByteArray &message,
-                        MsgIcon icon, int beeps, const QString &status) {
-        QTest::newRow(name) << QByteArray(script) << message << icon << beeps << status;
-    };
-    row("busy", "modem busy", kBusy, MsgIcon::Critical, 1, u"Kestrune Busy"_s);
-    for (const char *script : {"modem no-carrier", "modem no-answer"})
-        row(script, script, kDisconnected, MsgIcon::Critical, 1, u"Connection disconnected"_s);
-    // A silent or switched-off modem gets no answer to the dial command.
-    for (const char *script : {"modem no-dialtone", "modem error", "modem silent", "modem mute"})
-        row(script, script, kCallNotMade, MsgIcon::Exclamation, 0, u"Call not completed"_s);
-}
-
-// One message each; the wizard released once the line is idle again.
-void WizardCallTest::failedCalls() {
-    QFETCH(QByteArray, script);
-    HostSim sim(kQuick + script + '\n');
-    UseModem(sim.device());
-    // A silent modem is given up sooner still.
-    HayesTimings timings = QuickTimings();
-    timings.commandWait = 400;
-    timings.dialWait = 600;
-    const auto window = StartWizard(timings);
-    SubmitRegistration(*window, *ui_);
-    QVERIFY(WaitForMessages(*ui_, 2));
-    QTEST(ui_->messages[1].text, "message");
-    QTEST(ui_->messages[1].icon, "icon");
-    QCOMPARE(ui_->messages[1].title, QByteArray("Kestrune Registration"));
-    QTEST(window->lblStatus->text(), "status");
-    CheckIdle(*window, *ui_);
-    QCOMPARE(ui_->messages.size(), 2);
-    QTEST(ui_->beeps, "beeps");
-}
-
-void WizardCallTest::refusedDials_data() {
-    QTest::addColumn<bool>("locked");
-    QTest::newRow("device missing") << false;
-    QTest::newRow("device locked by another program") << true;
-}
-
-// The modem cannot be used at all: the modem/location message, then the
-// Connection Settings window, then the wizard is the user's again.
-void WizardCallTest::refusedDials() {
-    QFETCH(bool, locked);
-    HostSim sim("modem mute\n");
-    QByteArray device = QFile::encodeName(machine_->root()) + "/no-such-modem";
-    QFile lock;
-    if (locked) {
-        device = sim.device();
-        lock.setFileName(QDir::temp().filePath(QString::fromLatin1(LockFileName(device))));
-        QVERIFY(lock.open(QIODevice::WriteOnly));
-        lock.write(QByteArray::number(sim.process().processId()).rightJustified(10) + '\n');
-        lock.close();
-    }
-    UseModem(device);
-    const auto window = StartWizard();
-    SubmitRegistration(*window, *ui_);
-    if (locked)
-        lock.remove();
-    QCOMPARE(ui_->messages.size(), 2);
-    QCOMPARE(ui_->messages[1].text, kModemUnavailable);
-    QCOMPARE(ui_->messages[1].icon, MsgIcon::Exclamation);
-    QCOMPARE(ui_->messages[1].title, QByteArray("Kestrune Registration"));
-    QCOMPARE(ui_->beeps, 1);
-    QCOMPARE(ui_->modalTitles, QList<QByteArray>{"Connection Settings"});
-    QVERIFY(window->lblStatus->text().isEmpty());
-    CheckIdle(*window, *ui_);
-    QVERIFY(!sim.record().contains("line-opened"));
-}
-
-void WizardCallTest::carrierLostReleasesTheWizard_data() {
-    QTest::addColumn<QByteArray>("script");
-    QTest::addColumn<QByteArrayList>("messages");
-    QTest::newRow("NO CARRIER from the modem")
-        << HostSim::Scenario(u"carrier-lost.scn"_s) << QByteArrayList{kDisconnected};
-    QTest::newRow("the device closing") << kLogin + "send \"connected\"\nwait 200\nclose\n"
-                                        << QByteArrayList{kDisconnected};
-    // The refused field can no longer be sent: Continue goes with the call.
-    QTest::newRow("while a refused field waits")
-        << kLogin + "send \"connected\"\nrequest 16 reject 2 await none\nwait 300\ndrop\n"
-        << QByteArrayList{kNickNameRefused, kDisconnected};
-}
-
-void WizardCallTest::carrierLostReleasesTheWizard() {
-    QFETCH(QByteArray, script);
-    QFETCH(QByteArrayList, messages);
-    HostSim sim(kQuick + script);
-    UseModem(sim.device());
-    const auto window = StartWizard();
-    SubmitRegistration(*window, *ui_);
-    QVERIFY(WaitForStatus(*window, u"Connected"_s));
-    QVERIFY(WaitForStatus(*window, u"Connection disconnected"_s));
-    QCOMPARE(ui_->messages.mid(1).size(), messages.size());
-    for (qsizetype i = 0; i < messages.size(); ++i)
-        QCOMPARE(ui_->messages[i + 1].text, messages[i]);
-    QCOMPARE(ui_->messages.last().icon, MsgIcon::Critical);
-    QCOMPARE(ui_->beeps, 1);
-    QVERIFY(window->cmdContinue->isHidden());
-    CheckIdle(*window, *ui_);
-}
-
-// Each dial starts a fresh line: the second call's prompts are answered
-// although the first call had reached packets.
-void WizardCallTest::retryAfterADroppedCallLogsInAgain() {
-    HostSim sim(kQuick + HostSim::Scenario(u"carrier-lost.scn"_s) + "call\n" + kLogin +
-                "send \"connected\"\nrequest 16\n");
-    UseModem(sim.device());
-    const auto window = StartWizard();
-    SubmitRegistration(*window, *ui_);
-    QVERIFY(WaitForStatus(*window, u"Connection disconnected"_s));
-    QCOMPARE(window->mPacketMode, kTrue);
-    ui_->answers = {MsgAnswer::No};
-    Click(window->cmdFinish);
-    QVERIFY(sim.waitForRecord("field 16 \"MARYS\""));
-    QCOMPARE(sim.record().count(kAnswer), 4);
-    QVERIFY(sim.record().contains("call 2"));
-    QCOMPARE(ui_->messages.size(), 3);
-}
-
-void WizardCallTest::hangUpOnClose_data() {
-    QTest::addColumn<QByteArray>("script");
-    QTest::addColumn<QString>("status");
-    QTest::addColumn<bool>("quitSignal");
-    QTest::addColumn<QByteArray>("ending");
-    const QByteArray login = HostSim::Scenario(u"login.scn"_s);
-    QTest::newRow("connected") << login << u"Connected"_s << false << QByteArray("hangup ath");
-    QTest::newRow("dialling") << QByteArray("set dial-delay 5000\n") << u"Dialing ..."_s << false
-                              << QByteArray("dial-aborted");
-    // Last: the handler stays installed.
-    QTest::newRow("SIGTERM") << login << u"Connected"_s << true << QByteArray("hangup ath");
-}
-
-// Closing the window asks, starts the hang-up and ends the program; SIGTERM
-// ends it through the event loop. The telephony control finishes the
-// hang-up as the window goes.
-void WizardCallTest::hangUpOnClose() {
-    QFETCH(QByteArray, script);
-    QFETCH(QString, status);
-    QFETCH(bool, quitSignal);
-    QFETCH(QByteArray, ending);
-    HostSim sim(kQuick + script);
-    UseModem(sim.device());
-    auto window = StartWizard();
-    SubmitRegistration(*window, *ui_);
-    QVERIFY(WaitForStatus(*window, status));
-    if (quitSignal) {
-        EndProgramOnQuitSignals();
-        std::raise(SIGTERM);
-        QVERIFY(QTest::qWaitFor([&] { return ui_->ended; }));
-        QCOMPARE(ui_->endStatus, 128 + SIGTERM);
-    } else {
-        window->close();
-        QCOMPARE(ui_->messages.last().text,
-                 QByteArray("Are you sure you want to cancel the Kestrune Registration?"));
-        QVERIFY(ui_->ended);
-        QCOMPARE(ui_->endStatus, 0);
-        QCOMPARE(window->lblStatus->text(), u"Hanging up connection..."_s);
-        QVERIFY(window->mHangupRequest != 0);
-    }
-    window.reset();
-    QVERIFY(sim.waitForRecord(ending));
-    QVERIFY(sim.waitForRecord("line-closed"));
-    QVERIFY(!QFile::exists(QDir::temp().filePath(QString::fromLatin1(LockFileName(sim.device())))));
-}
 
 QTEST_MAIN(WizardCallTest)
 #include "tst_wizard_call.moc"
