@@ -16,8 +16,7 @@ void UseModem(const QByteArray &device) {
 }
 
 void SubmitRegistration(frmRegistration &window, ScriptedUi &ui, bool takeSurvey) {
-    FillUpToLastPage(window);
-    FillPage(window, 3);
+    FillAllPages(window);
     ui.answers.append(takeSurvey ? MsgAnswer::Yes : MsgAnswer::No);
     if (takeSurvey)
         ui.modalActions.append(FinishSurvey);

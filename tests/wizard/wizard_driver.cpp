@@ -82,11 +82,12 @@ void FillPage(frmRegistration &window, int page) {
     }
 }
 
-void FillUpToLastPage(frmRegistration &window) {
+void FillAllPages(frmRegistration &window) {
     for (int page = 0; page < 3; ++page) {
         FillPage(window, page);
         Click(window.cmdNext);
     }
+    FillPage(window, 3);
 }
 
 void FinishSurvey(QDialog &dialog) {

@@ -32,8 +32,8 @@ QWidget *Focused();
 // Enter between the boxes, and leaves the focus where the page's last
 // Enter puts it. Page 1 picks Sydney.
 void FillPage(frmRegistration &window, int page);
-// Fills pages 0 to 2 and moves on to page 3 with Next.
-void FillUpToLastPage(frmRegistration &window);
+// Fills every page, moving on with Next.
+void FillAllPages(frmRegistration &window);
 
 // Answers the survey's one required question and presses Finish: a modal
 // action for the survey window.
