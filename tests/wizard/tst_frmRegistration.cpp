@@ -687,8 +687,8 @@ void RegistrationWizardTest::saveRestoreAndStartOver() {
 }
 
 void RegistrationWizardTest::pickListFiles_data() {
-    // Where the files lie, their lines, then the choices added before "Other" (nothing:
-    // no "Other" either) and the two labels.
+    // Where the files lie, their lines, then the choices added before "Other" and the two
+    // labels.
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QByteArray>("heardabt");
     QTest::addColumn<QByteArray>("contacts");
