@@ -42,17 +42,10 @@ QByteArray answersFile(const std::map<int, QByteArray> &values = kListAnswers) {
 
 // Every list answered, every dependent box in use and filled.
 QByteArray everyBoxInUse() {
-    std::map<int, QByteArray> answers = kListAnswers;
-    answers.insert({{1, "35-45"},
-                    {2, "F"},
-                    {6, "x"},
-                    {11, "Y"},
-                    {15, "Y"},
-                    {20, "Y"},
-                    {31, "x"},
-                    {37, "Y"},
-                    {75, "Y"}});
-    answers[5] = answers[30] = answers[62] = "Other";
+    std::map<int, QByteArray> answers{{1, "35-45"}, {2, "F"},  {5, "Other"},  {6, "x"},
+                                      {11, "Y"},    {15, "Y"}, {20, "Y"},     {30, "Other"},
+                                      {31, "x"},    {37, "Y"}, {62, "Other"}, {75, "Y"}};
+    answers.insert(kListAnswers.begin(), kListAnswers.end());
     return answersFile(answers);
 }
 
@@ -130,16 +123,13 @@ QByteArray answerString() {
     return slots.join(',');
 }
 
-QWidget *focused() {
-    return QApplication::focusWidget();
-}
-
 QString focusName() {
-    return focused() != nullptr ? focused()->objectName() : u"<none>"_s;
+    const QWidget *focused = QApplication::focusWidget();
+    return focused != nullptr ? focused->objectName() : u"<none>"_s;
 }
 
 void press(Qt::Key key) {
-    QTest::keyClick(focused(), key);
+    QTest::keyClick(QApplication::focusWidget(), key);
 }
 
 // Alt and the underlined letter of a button's caption; the button goes
@@ -148,7 +138,8 @@ void mnemonic(QPushButton *button) {
     QSignalSpy clicked(button, &QAbstractButton::clicked);
     const QString caption = button->text();
     const QChar letter = caption.at(caption.indexOf(u'&') + 1).toUpper();
-    QTest::keyClick(focused(), static_cast<Qt::Key>(letter.unicode()), Qt::AltModifier);
+    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(letter.unicode()),
+                    Qt::AltModifier);
     QVERIFY2(clicked.wait(2000), qPrintable(caption));
 }
 
@@ -276,7 +267,7 @@ void SurveyWindowTest::finishOnStepOneChecksThatStepOnly() {
     mnemonic(survey.cmdFinish);
     QCOMPARE(ui_->messages.size(), 1);
     QCOMPARE(ui_->messages[0].text, "Please select your occupation from the drop-down list.");
-    QCOMPARE(focused(), survey.cboOccupation);
+    QCOMPARE(QApplication::focusWidget(), survey.cboOccupation);
     QVERIFY(survey.isVisible());
     for (int i = 0; i < 4; ++i)
         press(Qt::Key_Down);
@@ -651,7 +642,7 @@ void SurveyWindowTest::startOver() {
 
     mnemonic(survey.cmdStartOver);
     QCOMPARE(survey.intCurrentPage, 0);
-    QCOMPARE(focused(), survey.optAge[2]);
+    QCOMPARE(QApplication::focusWidget(), survey.optAge[2]);
     QCOMPARE(notInitial(survey), QStringList());
     QCOMPARE(boxState(survey.txtSoundCardType), u"grey"_s);
     QVERIFY(!survey.cmdStartOver->isEnabled() && !survey.cmdBack->isEnabled());
