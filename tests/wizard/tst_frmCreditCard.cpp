@@ -218,15 +218,13 @@ void CreditCardTest::validateForm() {
     QFETCH(QByteArray, message);
     card_->mintPlanNbrLo = static_cast<std::int16_t>(hi == 0 ? 0 : 3);
     card_->mintPlanNbrHi = static_cast<std::int16_t>(hi);
-    QMap<QString, QByteArray> entries{{u"txtCreditCardNumber"_s, "4111111111111111"},
-                                      {u"txtExpiryDate"_s, "0626"},
-                                      {u"txtNameOnCard"_s, "M J"},
-                                      {u"txtCardholderAddress"_s, ""},
-                                      {u"txtPlanNbr"_s, "5"}};
-    entries[box] = entry;
+    const QStringList boxes{u"txtCreditCardNumber"_s, u"txtExpiryDate"_s, u"txtNameOnCard"_s,
+                            u"txtCardholderAddress"_s, u"txtPlanNbr"_s};
+    QByteArrayList entries = QByteArray("4111111111111111|0626|M J||5").split('|');
+    entries[boxes.indexOf(box)] = entry;
     open([&] {
-        for (auto it = entries.begin(); it != entries.end(); ++it)
-            SetText(card_->findChild<QWidget *>(it.key()), it.value());
+        for (qsizetype i = 0; i < boxes.size(); ++i)
+            SetText(card_->findChild<QWidget *>(boxes[i]), entries[i]);
         card_->cmdOK->setFocus();
         QTest::keyClick(card_->cmdOK, Qt::Key_Space);
         if (message.isEmpty())
@@ -243,10 +241,7 @@ void CreditCardTest::validateForm() {
     });
     QCOMPARE(gCardAccepted, message.isEmpty() ? kTrue : kFalse);
     QCOMPARE(ui_->messages.size(), message.isEmpty() ? 0 : 1);
-    QCOMPARE(Held(held_), message.isEmpty() ? entries[u"txtCreditCardNumber"_s] + '|' +
-                                                  entries[u"txtExpiryDate"_s] + "|M J||" +
-                                                  entries[u"txtPlanNbr"_s]
-                                            : "||||");
+    QCOMPARE(Held(held_), message.isEmpty() ? entries.join('|') : "||||");
 }
 
 void CreditCardTest::keyFiltersAndLimits_data() {
