@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
+#include <algorithm>
 #include <csignal>
 #include <map>
 #include <sys/resource.h>
@@ -37,6 +38,34 @@ QByteArray answersFile(const std::map<int, QByteArray> &values = kListAnswers) {
     for (const auto &[code, value] : values)
         text += '"' + QByteArray::number(code).rightJustified(2, '0') + value + "\"\r\n";
     return text;
+}
+
+// Every list answered, every dependent box in use and filled.
+QByteArray everyBoxInUse() {
+    std::map<int, QByteArray> answers{{1, "35-45"}, {2, "F"},  {5, "Other"},  {6, "x"},
+                                      {11, "Y"},    {15, "Y"}, {20, "Y"},     {30, "Other"},
+                                      {31, "x"},    {37, "Y"}, {62, "Other"}, {75, "Y"}};
+    answers.insert(kListAnswers.begin(), kListAnswers.end());
+    return answersFile(answers);
+}
+
+// Control names; "chkTried*12" stands for chkTried(0) to chkTried(11).
+QStringList names(const char *blankSeparated) {
+    QStringList list;
+    for (const QString &name :
+         QString::fromLatin1(blankSeparated).split(u' ', Qt::SkipEmptyParts)) {
+        const qsizetype star = name.indexOf(u'*');
+        if (star < 0)
+            list << name;
+        for (int i = 0; star >= 0 && i < name.mid(star + 1).toInt(); ++i)
+            list << u"%1(%2)"_s.arg(name.left(star)).arg(i);
+    }
+    return list;
+}
+
+// A table row's blank-separated fields, '_' standing for a blank within one.
+QStringList fields(const char *row) {
+    return QString::fromLatin1(row).split(u' ').replaceInStrings(u"_"_s, u" "_s);
 }
 
 // What the user would see of a control: a choice as Y or N, a list's
@@ -95,16 +124,13 @@ QByteArray answerString() {
     return slots.join(',');
 }
 
-QWidget *focused() {
-    return QApplication::focusWidget();
-}
-
 QString focusName() {
-    return focused() != nullptr ? focused()->objectName() : u"<none>"_s;
+    const QWidget *focused = QApplication::focusWidget();
+    return focused != nullptr ? focused->objectName() : u"<none>"_s;
 }
 
-void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QTest::keyClick(focused(), key, modifiers);
+void press(Qt::Key key) {
+    QTest::keyClick(QApplication::focusWidget(), key);
 }
 
 // Alt and the underlined letter of a button's caption; the button goes
@@ -113,8 +139,17 @@ void mnemonic(QPushButton *button) {
     QSignalSpy clicked(button, &QAbstractButton::clicked);
     const QString caption = button->text();
     const QChar letter = caption.at(caption.indexOf(u'&') + 1).toUpper();
-    QTest::keyClick(focused(), static_cast<Qt::Key>(letter.unicode()), Qt::AltModifier);
+    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(letter.unicode()),
+                    Qt::AltModifier);
     QVERIFY2(clicked.wait(2000), qPrintable(caption));
+}
+
+void checkMessage(const ScriptedUi::Message &message, const QByteArray &text,
+                  const QByteArray &title, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok) {
+    QCOMPARE(message.text, text);
+    QCOMPARE(message.title, title);
+    QCOMPARE(message.icon, icon);
+    QCOMPARE(message.buttons, buttons);
 }
 
 // Grey and disabled, or enabled with the window colour.
@@ -140,7 +175,7 @@ QStringList notInitial(const frmSurvey &survey) {
     return changed;
 }
 
-const QByteArray kCancelQuestion = "Are you sure you want to cancel the Kestrune Survey?";
+const QByteArray kSurvey = "Kestrune Survey";
 
 } // namespace
 
@@ -150,15 +185,11 @@ class SurveyWindowTest : public QObject {
   private Q_SLOTS:
     void init();
     void cleanup();
-    void firstOpeningFinishedOnStepOne();
+    void finishOnStepOneChecksThatStepOnly();
     void everyAnswerSavedAndRestored();
-    void stepsCaptionsButtonsAndFocus();
-    void requiredListsInOrder_data();
-    void requiredListsInOrder();
-    void tabOrder_data();
-    void tabOrder();
-    void enterMoves_data();
-    void enterMoves();
+    void stepsInOrder();
+    void keyboard_data();
+    void keyboard();
     void dependentBoxes_data();
     void dependentBoxes();
     void typingIntoBoxes();
@@ -172,7 +203,7 @@ class SurveyWindowTest : public QObject {
     void nothingClippedAndEveryControlNamed();
 
   private:
-    frmSurvey &open();
+    frmSurvey &open(const QByteArray &file = {}, int page = 0);
     void goToPage(int page);
     QString surveyPath() const { return folder_->path() + u"/survey.txt"_s; }
 
@@ -200,14 +231,18 @@ void SurveyWindowTest::cleanup() {
     folder_.reset();
 }
 
-// Opens the survey as the wizard does, and makes it the active window.
-frmSurvey &SurveyWindowTest::open() {
+// Writes the answers file if one is given, opens the survey as the wizard
+// does, makes it the active window and moves on to the page.
+frmSurvey &SurveyWindowTest::open(const QByteArray &file, int page) {
+    if (!file.isNull())
+        folder_->writeFile(u"survey.txt"_s, file);
     delete survey_;
     survey_ = new frmSurvey(*wizard_, done_);
     survey_->show();
     QApplication::setActiveWindow(survey_);
     if (!QTest::qWaitForWindowActive(survey_))
         qWarning("the survey window did not become active");
+    goToPage(page);
     return *survey_;
 }
 
@@ -220,52 +255,35 @@ void SurveyWindowTest::goToPage(int page) {
     }
 }
 
-void SurveyWindowTest::firstOpeningFinishedOnStepOne() {
+void SurveyWindowTest::finishOnStepOneChecksThatStepOnly() {
     ui_->setMousePointer(MousePointer::Hourglass);
     frmSurvey &survey = open();
     QCOMPARE(ui_->mousePointer(), MousePointer::Default);
     QCOMPARE(survey.pos(), wizard_->pos() + QPoint(33, 33));
-    QCOMPARE(survey.windowTitle(), u"Kestrune Survey Wizard - Step 1 of 8"_s);
-    QCOMPARE(focused(), survey.optAge[2]);
-    // The initial answers, every dependent box out of use.
     QCOMPARE(everyAnswer(survey).size(), 75 + 8);
     QCOMPARE(notInitial(survey), QStringList());
-    for (QLineEdit *box : survey.findChildren<QLineEdit *>(Qt::FindChildrenRecursively)) {
-        if (box->objectName().startsWith(u"txt"_s))
-            QCOMPARE(boxState(box), u"grey"_s);
-    }
 
-    // Finish checks step 1 only: the occupation.
     mnemonic(survey.cmdFinish);
     QCOMPARE(ui_->messages.size(), 1);
     QCOMPARE(ui_->messages[0].text, "Please select your occupation from the drop-down list.");
-    QCOMPARE(ui_->messages[0].title, "Kestrune Survey");
-    QCOMPARE(ui_->messages[0].icon, MsgIcon::Exclamation);
-    QCOMPARE(focused(), survey.cboOccupation);
+    QCOMPARE(QApplication::focusWidget(), survey.cboOccupation);
     QVERIFY(survey.isVisible());
-    press(Qt::Key_Down);
-    press(Qt::Key_Down);
-    press(Qt::Key_Down);
-    press(Qt::Key_Down);
+    for (int i = 0; i < 4; ++i)
+        press(Qt::Key_Down);
     QCOMPARE(survey.cboOccupation->currentText(), u"Clerical/White Collar"_s);
-    press(Qt::Key_Return);
-    QCOMPARE(focused(), survey.cmdNext);
     mnemonic(survey.cmdFinish);
 
     QCOMPARE(ui_->messages.size(), 2);
-    QCOMPARE(ui_->messages[1].text,
-             "Thank-you for completing this survey. Your responses are valuable to us, and will "
-             "help us to improve the Kestrune service.\r\n\r\nThe completion of your "
-             "registration with Kestrune will now continue.");
-    QCOMPARE(ui_->messages[1].title, "Kestrune Registration");
-    QCOMPARE(ui_->messages[1].icon, MsgIcon::Information);
-    QCOMPARE(ui_->messages[1].buttons, MsgButtons::Ok);
+    checkMessage(ui_->messages[1],
+                 "Thank-you for completing this survey. Your responses are valuable to us, and "
+                 "will help us to improve the Kestrune service.\r\n\r\nThe completion of your "
+                 "registration with Kestrune will now continue.",
+                 "Kestrune Registration", MsgIcon::Information);
     QVERIFY(!survey.isVisible());
     QCOMPARE(done_, kTrue);
     QCOMPARE(answerString(),
              "16-25,M,Clerical/White Collar,,,,N,,,,N,N,,N,N,N,,N,N,N,N,,N,N,N,N,N,N,N,N,,,,N,N,N,"
              "N,N,,,N,N,N,N,N,N,N,,,N,N,N,N,N,N,,,N,N,N,N,N,,,N,N,N,N,N,N,N,N,N,N,N,");
-    QCOMPARE(answerString().count(','), 75);
     QCOMPARE(gSurveyAnswers[69], "N");
     const QByteArray file = readAll(surveyPath());
     QCOMPARE(file.count("\r\n"), 77);
@@ -330,164 +348,122 @@ void SurveyWindowTest::everyAnswerSavedAndRestored() {
     QCOMPARE(answerString(), string);
 }
 
-void SurveyWindowTest::stepsCaptionsButtonsAndFocus() {
-    folder_->writeFile(u"survey.txt"_s, answersFile());
-    frmSurvey &survey = open();
-    // Start Over, Back, Next, Finish; then the focus.
-    const QList<std::pair<QString, QString>> steps{{u"--++"_s, u"optAge(2)"_s},
-                                                   {u"+++-"_s, u"cboHowLong"_s},
-                                                   {u"+++-"_s, u"chkPeripherals(0)"_s},
-                                                   {u"+++-"_s, u"chkConsoles(0)"_s},
-                                                   {u"+++-"_s, u"cboFavouriteGameType"_s},
-                                                   {u"+++-"_s, u"cboInfluence"_s},
-                                                   {u"+++-"_s, u"chkPrefer(0)"_s},
-                                                   {u"++-+"_s, u"chkTried(0)"_s}};
-    auto buttons = [&survey] {
+// Each step's caption, buttons and focus; Next checks the step's required
+// lists in order, with every list of the step unanswered, the optional ones
+// too; Back never checks.
+void SurveyWindowTest::stepsInOrder() {
+    const QList<std::pair<const char *, QByteArrayList>> required{
+        {"cboOccupation", {"Please select your occupation from the drop-down list."}},
+        {"cboHowLong cboRAM cboHDD cboMonitor",
+         {"Please select how long you have been using computers from the drop-down list.",
+          "Please select the amount of RAM your computer has from the drop-down list.",
+          "Please select the size of your computer's hard disk your computer has from the "
+          "drop-down list.",
+          "Please select your monitor type from the drop-down list."}},
+        {"", {}},
+        {"", {}},
+        {"cboFavouriteGameType cboHoursMonth",
+         {"Please select your favourite game type from the drop-down list.",
+          "Please select the number of hours per month you play games from the drop-down list."}},
+        {"cboInfluence cboGamesOwned cboPlanToBuy",
+         {"Please select your game purchasing influence from the drop-down list.",
+          "Please select the number of games you own from the drop-down list.",
+          "Please select the number of games you play to buy from the drop-down list."}},
+        {"cboBuyFrom", {"Please select where you purchase games from the drop-down list."}},
+        {"", {}}};
+    const QStringList focus = names("optAge(2) cboHowLong chkPeripherals(0) chkConsoles(0) "
+                                    "cboFavouriteGameType cboInfluence chkPrefer(0) chkTried(0)");
+    frmSurvey &survey = open(answersFile());
+    qsizetype messages = 0;
+    for (int page = 0; page < 8; ++page) {
+        QCOMPARE(survey.intCurrentPage, page);
+        QCOMPARE(survey.windowTitle(), u"Kestrune Survey Wizard - Step %1 of 8"_s.arg(page + 1));
+        // Start Over, Back, Next, Finish.
         QString states;
         for (const QPushButton *button :
              {survey.cmdStartOver, survey.cmdBack, survey.cmdNext, survey.cmdFinish})
             states += button->isEnabled() ? u'+' : u'-';
-        return states;
-    };
-    for (int page = 0; page < 8; ++page) {
-        if (page > 0)
-            mnemonic(survey.cmdNext);
-        QCOMPARE(survey.intCurrentPage, page);
-        QCOMPARE(survey.windowTitle(), u"Kestrune Survey Wizard - Step %1 of 8"_s.arg(page + 1));
-        QCOMPARE(buttons(), steps[page].first);
-        QCOMPARE(focusName(), steps[page].second);
+        QCOMPARE(states, page == 0 ? u"--++"_s : page == 7 ? u"++-+"_s : u"+++-"_s);
+        QCOMPARE(focusName(), focus[page]);
         for (int other = 0; other < 8; ++other)
             QCOMPARE(survey.picPage[other]->isVisible(), other == page);
+        for (QComboBox *list : survey.picPage[page]->findChildren<QComboBox *>())
+            list->setCurrentIndex(-1);
+        const QStringList lists = names(required[page].first);
+        for (qsizetype i = 0; i < lists.size(); ++i) {
+            mnemonic(survey.cmdNext);
+            QCOMPARE(survey.intCurrentPage, page);
+            QCOMPARE(ui_->messages.size(), ++messages);
+            checkMessage(ui_->messages.last(), required[page].second[i], kSurvey,
+                         MsgIcon::Exclamation);
+            QCOMPARE(focusName(), lists[i]);
+            press(Qt::Key_Down);
+        }
+        if (page < 7)
+            mnemonic(survey.cmdNext);
     }
     QCOMPARE(survey.picPage[7]->geometry(), QRect(168, 0, 432, 337));
-    // Back never checks, even past unanswered steps.
     survey.cboBuyFrom->setCurrentIndex(-1);
     survey.cboInfluence->setCurrentIndex(-1);
     for (int page = 6; page >= 0; --page) {
         mnemonic(survey.cmdBack);
         QCOMPARE(survey.intCurrentPage, page);
     }
-    QVERIFY(ui_->messages.isEmpty());
+    QCOMPARE(ui_->messages.size(), messages);
 }
 
-void SurveyWindowTest::requiredListsInOrder_data() {
-    QTest::addColumn<int>("page");
-    QTest::addColumn<QStringList>("lists");
-    QTest::addColumn<QStringList>("messages");
-    QTest::newRow("step 1") << 0 << QStringList{u"cboOccupation"_s}
-                            << QStringList{u"Please select your occupation from the drop-down "
-                                           u"list."_s};
-    QTest::newRow("step 2")
-        << 1 << QStringList{u"cboHowLong"_s, u"cboRAM"_s, u"cboHDD"_s, u"cboMonitor"_s}
-        << QStringList{
-               u"Please select how long you have been using computers from the drop-down list."_s,
-               u"Please select the amount of RAM your computer has from the drop-down list."_s,
-               u"Please select the size of your computer's hard disk your computer has from the "
-               u"drop-down list."_s,
-               u"Please select your monitor type from the drop-down list."_s};
-    QTest::newRow("step 3") << 2 << QStringList{} << QStringList{};
-    QTest::newRow("step 4") << 3 << QStringList{} << QStringList{};
-    QTest::newRow("step 5")
-        << 4 << QStringList{u"cboFavouriteGameType"_s, u"cboHoursMonth"_s}
-        << QStringList{u"Please select your favourite game type from the drop-down list."_s,
-                       u"Please select the number of hours per month you play games from the "
-                       u"drop-down list."_s};
-    QTest::newRow("step 6")
-        << 5 << QStringList{u"cboInfluence"_s, u"cboGamesOwned"_s, u"cboPlanToBuy"_s}
-        << QStringList{
-               u"Please select your game purchasing influence from the drop-down list."_s,
-               u"Please select the number of games you own from the drop-down list."_s,
-               u"Please select the number of games you play to buy from the drop-down list."_s};
-    QTest::newRow("step 7")
-        << 6 << QStringList{u"cboBuyFrom"_s}
-        << QStringList{u"Please select where you purchase games from the drop-down list."_s};
-}
-
-void SurveyWindowTest::requiredListsInOrder() {
-    QFETCH(int, page);
-    QFETCH(QStringList, lists);
-    QFETCH(QStringList, messages);
-    folder_->writeFile(u"survey.txt"_s, answersFile());
-    frmSurvey &survey = open();
-    goToPage(page);
-    // Every list of the step unanswered, and the optional ones too.
-    for (QComboBox *list : survey.picPage[page]->findChildren<QComboBox *>())
-        list->setCurrentIndex(-1);
-    for (qsizetype i = 0; i < lists.size(); ++i) {
-        mnemonic(survey.cmdNext);
-        QCOMPARE(survey.intCurrentPage, page);
-        QCOMPARE(ui_->messages.size(), i + 1);
-        QCOMPARE(QString::fromLatin1(ui_->messages.last().text), messages[i]);
-        QCOMPARE(ui_->messages.last().title, "Kestrune Survey");
-        QCOMPARE(ui_->messages.last().icon, MsgIcon::Exclamation);
-        QCOMPARE(focusName(), lists[i]);
-        press(Qt::Key_Down);
-    }
-    mnemonic(survey.cmdNext);
-    QCOMPARE(survey.intCurrentPage, page + 1);
-    QCOMPARE(ui_->messages.size(), lists.size());
-}
-
-void SurveyWindowTest::tabOrder_data() {
+void SurveyWindowTest::keyboard_data() {
     QTest::addColumn<int>("page");
     QTest::addColumn<QStringList>("order");
-    const QStringList buttons{u"cmdCancel"_s, u"cmdStartOver"_s, u"cmdBack"_s, u"cmdNext"_s};
-    auto ticks = [](const QString &name, int count) {
-        QStringList names;
-        for (int i = 0; i < count; ++i)
-            names << u"%1(%2)"_s.arg(name).arg(i);
-        return names;
+    QTest::addColumn<QStringList>("moves");
+    // The tab order, then Enter's moves as "control[=pick]>focus-afterwards",
+    // '_' standing for a blank.
+    const auto row = [](int page, const char *order, const char *moves,
+                        const char *buttons = "cmdCancel cmdStartOver cmdBack cmdNext") {
+        QTest::addRow("step %d", page + 1)
+            << page << names(order) + names(buttons) << fields(moves);
     };
-    QTest::newRow("step 1") << 0
-                            << QStringList{u"optAge(4)"_s, u"optGender(1)"_s, u"cboOccupation"_s,
-                                           u"cmdCancel"_s, u"cmdNext"_s,      u"cmdFinish"_s};
-    QTest::newRow("step 2")
-        << 1
-        << QStringList{u"cboHowLong"_s, u"cboComputerType"_s, u"txtComputerTypeOther"_s,
-                       u"chkMMX"_s,     u"cboRAM"_s,          u"cboHDD"_s,
-                       u"cboMonitor"_s, u"chkCDROM"_s} +
-               buttons;
-    QTest::newRow("step 3") << 2
-                            << QStringList{u"chkPeripherals(0)"_s,  u"txtSoundCardType"_s,
-                                           u"chkPeripherals(1)"_s,  u"chkPeripherals(2)"_s,
-                                           u"chkPeripherals(3)"_s,  u"txt3DCardType"_s,
-                                           u"chkPeripherals(4)"_s,  u"chkPeripherals(5)"_s,
-                                           u"chkPeripherals(6)"_s,  u"chkPeripherals(7)"_s,
-                                           u"txtPeripheralsOther"_s} +
-                                   buttons;
-    QTest::newRow("step 4") << 3
-                            << ticks(u"chkConsoles"_s, 8) +
-                                   QStringList{u"cboConnectSpeed"_s, u"txtConnectSpeedOther"_s,
-                                               u"cboConnectFrom"_s} +
-                                   ticks(u"chkConnect"_s, 5) + QStringList{u"txtConnectOther"_s} +
-                                   buttons;
-    QTest::newRow("step 5") << 4
-                            << QStringList{u"cboFavouriteGameType"_s} + ticks(u"chkGameType"_s, 7) +
-                                   QStringList{u"cboHoursMonth"_s} + buttons;
-    QTest::newRow("step 6") << 5
-                            << QStringList{u"cboInfluence"_s} + ticks(u"chkInfluence"_s, 6) +
-                                   QStringList{u"cboGamesOwned"_s, u"cboPlanToBuy"_s} + buttons;
-    QTest::newRow("step 7") << 6
-                            << ticks(u"chkPrefer"_s, 5) +
-                                   QStringList{u"cboBuyFrom"_s, u"txtBuyFromOther"_s} + buttons;
-    QTest::newRow("step 8") << 7
-                            << ticks(u"chkTried"_s, 12) +
-                                   QStringList{u"txtTriedOther"_s, u"cmdCancel"_s,
-                                               u"cmdStartOver"_s, u"cmdBack"_s, u"cmdFinish"_s};
+    row(0, "optAge(4) optGender(1) cboOccupation",
+        "optAge(4)>optGender(1) optGender(1)>cboOccupation cboOccupation>cmdNext",
+        "cmdCancel cmdNext cmdFinish");
+    row(1,
+        "cboHowLong cboComputerType txtComputerTypeOther chkMMX cboRAM cboHDD cboMonitor "
+        "chkCDROM",
+        "cboComputerType=486>chkMMX cboComputerType=Other>txtComputerTypeOther "
+        "txtComputerTypeOther>chkMMX cboMonitor>chkCDROM chkCDROM>cmdNext");
+    row(2,
+        "chkPeripherals(0) txtSoundCardType chkPeripherals(1) chkPeripherals(2) "
+        "chkPeripherals(3) txt3DCardType chkPeripherals(4) chkPeripherals(5) "
+        "chkPeripherals(6) chkPeripherals(7) txtPeripheralsOther",
+        "chkPeripherals(0)=N>chkPeripherals(1) chkPeripherals(0)=Y>txtSoundCardType "
+        "txt3DCardType>chkPeripherals(4) chkPeripherals(7)=N>cmdNext "
+        "chkPeripherals(7)=Y>txtPeripheralsOther txtPeripheralsOther>cmdNext");
+    row(3,
+        "chkConsoles*8 cboConnectSpeed txtConnectSpeedOther cboConnectFrom chkConnect*5 "
+        "txtConnectOther",
+        "chkConsoles(7)>cboConnectSpeed txtConnectSpeedOther>cboConnectFrom "
+        "chkConnect(4)=N>cmdNext chkConnect(4)=Y>txtConnectOther txtConnectOther>cmdNext");
+    row(4, "cboFavouriteGameType chkGameType*7 cboHoursMonth",
+        "chkGameType(6)>cboHoursMonth cboHoursMonth>cmdNext");
+    row(5, "cboInfluence chkInfluence*6 cboGamesOwned cboPlanToBuy",
+        "chkInfluence(5)>cboGamesOwned cboGamesOwned>cboPlanToBuy cboPlanToBuy>cmdNext");
+    row(6, "chkPrefer*5 cboBuyFrom txtBuyFromOther",
+        "chkPrefer(4)>cboBuyFrom cboBuyFrom=Toy_Store>cmdNext cboBuyFrom=Other>txtBuyFromOther "
+        "txtBuyFromOther>cmdNext");
+    row(7, "chkTried*12 txtTriedOther",
+        "chkTried(10)>chkTried(11) chkTried(11)=N>cmdFinish chkTried(11)=Y>txtTriedOther "
+        "txtTriedOther>cmdFinish",
+        "cmdCancel cmdStartOver cmdBack cmdFinish");
 }
 
-void SurveyWindowTest::tabOrder() {
+// Every dependent box in use; a choice group is one tab stop, at its choice.
+// Enter moves on as Tab does, but skips a box out of use, and changes no
+// answer and presses no button.
+void SurveyWindowTest::keyboard() {
     QFETCH(int, page);
     QFETCH(QStringList, order);
-    // Every dependent box in use; a choice group is one stop, at its choice.
-    std::map<int, QByteArray> answers = kListAnswers;
-    answers.insert({{1, "35-45"}, {2, "F"}, {11, "Y"}, {15, "Y"}, {20, "Y"}, {37, "Y"}, {75, "Y"}});
-    answers[5] = "Other";
-    answers[30] = "Other";
-    answers[62] = "Other";
-    folder_->writeFile(u"survey.txt"_s, answersFile(answers));
-    frmSurvey &survey = open();
-    goToPage(page);
+    QFETCH(QStringList, moves);
+    frmSurvey &survey = open(everyBoxInUse(), page);
     survey.findChild<QWidget *>(order.first())->setFocus();
     QStringList visited{focusName()};
     while (visited.size() < order.size()) {
@@ -497,103 +473,43 @@ void SurveyWindowTest::tabOrder() {
     QCOMPARE(visited, order);
     press(Qt::Key_Tab);
     QCOMPARE(focusName(), order.first());
-}
-
-void SurveyWindowTest::enterMoves_data() {
-    QTest::addColumn<int>("page");
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<QString>("pick");
-    QTest::addColumn<QString>("focus");
-    auto row = [](int page, const QString &control, const QString &pick, const QString &focus) {
-        QTest::addRow("%s %s", qPrintable(control), qPrintable(pick))
-            << page << control << pick << focus;
-    };
-    row(0, u"optAge(2)"_s, {}, u"optGender(0)"_s);
-    row(0, u"optGender(0)"_s, {}, u"cboOccupation"_s);
-    row(0, u"cboOccupation"_s, {}, u"cmdNext"_s);
-    row(1, u"cboComputerType"_s, u"486"_s, u"chkMMX"_s);
-    row(1, u"cboComputerType"_s, u"Other"_s, u"txtComputerTypeOther"_s);
-    row(1, u"txtComputerTypeOther"_s, {}, u"chkMMX"_s);
-    row(1, u"cboMonitor"_s, {}, u"chkCDROM"_s);
-    row(1, u"chkCDROM"_s, {}, u"cmdNext"_s);
-    row(2, u"chkPeripherals(0)"_s, u"N"_s, u"chkPeripherals(1)"_s);
-    row(2, u"chkPeripherals(0)"_s, u"Y"_s, u"txtSoundCardType"_s);
-    row(2, u"txt3DCardType"_s, {}, u"chkPeripherals(4)"_s);
-    row(2, u"chkPeripherals(7)"_s, u"N"_s, u"cmdNext"_s);
-    row(2, u"chkPeripherals(7)"_s, u"Y"_s, u"txtPeripheralsOther"_s);
-    row(2, u"txtPeripheralsOther"_s, {}, u"cmdNext"_s);
-    row(3, u"chkConsoles(7)"_s, {}, u"cboConnectSpeed"_s);
-    row(3, u"txtConnectSpeedOther"_s, {}, u"cboConnectFrom"_s);
-    row(3, u"chkConnect(4)"_s, u"N"_s, u"cmdNext"_s);
-    row(3, u"chkConnect(4)"_s, u"Y"_s, u"txtConnectOther"_s);
-    row(3, u"txtConnectOther"_s, {}, u"cmdNext"_s);
-    row(4, u"chkGameType(6)"_s, {}, u"cboHoursMonth"_s);
-    row(4, u"cboHoursMonth"_s, {}, u"cmdNext"_s);
-    row(5, u"chkInfluence(5)"_s, {}, u"cboGamesOwned"_s);
-    row(5, u"cboGamesOwned"_s, {}, u"cboPlanToBuy"_s);
-    row(5, u"cboPlanToBuy"_s, {}, u"cmdNext"_s);
-    row(6, u"chkPrefer(4)"_s, {}, u"cboBuyFrom"_s);
-    row(6, u"cboBuyFrom"_s, u"Toy Store"_s, u"cmdNext"_s);
-    row(6, u"cboBuyFrom"_s, u"Other"_s, u"txtBuyFromOther"_s);
-    row(6, u"txtBuyFromOther"_s, {}, u"cmdNext"_s);
-    row(7, u"chkTried(10)"_s, {}, u"chkTried(11)"_s);
-    row(7, u"chkTried(11)"_s, u"N"_s, u"cmdFinish"_s);
-    row(7, u"chkTried(11)"_s, u"Y"_s, u"txtTriedOther"_s);
-    row(7, u"txtTriedOther"_s, {}, u"cmdFinish"_s);
-}
-
-void SurveyWindowTest::enterMoves() {
-    QFETCH(int, page);
-    QFETCH(QString, control);
-    QFETCH(QString, pick);
-    QFETCH(QString, focus);
-    // Boxes are entered with their triggers picked.
-    std::map<int, QByteArray> answers = kListAnswers;
-    answers.insert({{6, "x"}, {11, "Y"}, {15, "Y"}, {20, "Y"}, {31, "x"}, {37, "Y"}, {75, "Y"}});
-    answers[5] = "Other";
-    answers[30] = "Other";
-    answers[62] = "Other";
-    folder_->writeFile(u"survey.txt"_s, answersFile(answers));
-    frmSurvey &survey = open();
-    goToPage(page);
-    if (!pick.isEmpty())
-        answer(survey, control + u'=' + pick);
-    survey.findChild<QWidget *>(control)->setFocus();
-    QCOMPARE(focusName(), control);
-    const QMap<QString, QString> before = everyAnswer(survey);
-    press(Qt::Key_Return);
-    QCOMPARE(focusName(), focus);
-    // Enter changes no answer and presses no button.
-    QCOMPARE(everyAnswer(survey), before);
+    for (const QString &move : moves) {
+        const QString control = move.section(u'>', 0, 0);
+        if (control.contains(u'='))
+            answer(survey, control);
+        survey.findChild<QWidget *>(control.section(u'=', 0, 0))->setFocus();
+        const QMap<QString, QString> before = everyAnswer(survey);
+        press(Qt::Key_Return);
+        QCOMPARE(control + u'>' + focusName(), move);
+        QCOMPARE(everyAnswer(survey), before);
+    }
     QCOMPARE(survey.intCurrentPage, page);
     QVERIFY(ui_->messages.isEmpty() && survey.isVisible());
 }
 
 void SurveyWindowTest::dependentBoxes_data() {
-    QTest::addColumn<QString>("trigger");
-    QTest::addColumn<QString>("on");
-    QTest::addColumn<QString>("off");
     QTest::addColumn<QString>("box");
-    QTest::newRow("computer type")
-        << u"cboComputerType"_s << u"Other"_s << u"Pentium Duo"_s << u"txtComputerTypeOther"_s;
-    QTest::newRow("sound card") << u"chkPeripherals(0)"_s << u"Y"_s << u"N"_s
-                                << u"txtSoundCardType"_s;
-    QTest::newRow("3D card") << u"chkPeripherals(3)"_s << u"Y"_s << u"N"_s << u"txt3DCardType"_s;
-    QTest::newRow("peripherals") << u"chkPeripherals(7)"_s << u"Y"_s << u"N"_s
-                                 << u"txtPeripheralsOther"_s;
-    QTest::newRow("connection speed")
-        << u"cboConnectSpeed"_s << u"Other"_s << u"ISDN"_s << u"txtConnectSpeedOther"_s;
-    QTest::newRow("connect from") << u"chkConnect(4)"_s << u"Y"_s << u"N"_s << u"txtConnectOther"_s;
-    QTest::newRow("buy from") << u"cboBuyFrom"_s << u"Other"_s << u"Toy Store"_s
-                              << u"txtBuyFromOther"_s;
-    QTest::newRow("services tried") << u"chkTried(11)"_s << u"Y"_s << u"N"_s << u"txtTriedOther"_s;
+    QTest::addColumn<Answers>("on");
+    QTest::addColumn<Answers>("off");
+    // "box answer-that-enables-it answer-that-disables-it"
+    for (const char *row :
+         {"txtComputerTypeOther cboComputerType=Other cboComputerType=Pentium_Duo",
+          "txtSoundCardType chkPeripherals(0)=Y chkPeripherals(0)=N",
+          "txt3DCardType chkPeripherals(3)=Y chkPeripherals(3)=N",
+          "txtPeripheralsOther chkPeripherals(7)=Y chkPeripherals(7)=N",
+          "txtConnectSpeedOther cboConnectSpeed=Other cboConnectSpeed=ISDN",
+          "txtConnectOther chkConnect(4)=Y chkConnect(4)=N",
+          "txtBuyFromOther cboBuyFrom=Other cboBuyFrom=Toy_Store",
+          "txtTriedOther chkTried(11)=Y chkTried(11)=N"}) {
+        const QStringList parts = fields(row);
+        QTest::newRow(row) << parts[0] << parts[1] << parts[2];
+    }
 }
 
 void SurveyWindowTest::dependentBoxes() {
-    QFETCH(QString, trigger);
-    QFETCH(QString, on);
-    QFETCH(QString, off);
     QFETCH(QString, box);
+    QFETCH(Answers, on);
+    QFETCH(Answers, off);
     frmSurvey &survey = open();
     auto *entry = survey.findChild<QLineEdit *>(box);
     QCOMPARE(boxState(entry), u"grey"_s);
@@ -601,17 +517,16 @@ void SurveyWindowTest::dependentBoxes() {
     for (const char *other : {"chkPeripherals(1)", "chkConnect(3)", "chkTried(10)"})
         survey.findChild<QCheckBox *>(QLatin1String(other))->click();
     QCOMPARE(boxState(entry), u"grey"_s);
-    answer(survey, trigger + u'=' + on);
+    answer(survey, on);
     QCOMPARE(boxState(entry), u"enabled"_s);
     entry->setText(u"Kept 1"_s);
-    answer(survey, trigger + u'=' + off);
+    answer(survey, off);
     QCOMPARE(boxState(entry), u"grey"_s);
     QCOMPARE(entry->text(), u"Kept 1"_s);
 }
 
 void SurveyWindowTest::typingIntoBoxes() {
-    folder_->writeFile(u"survey.txt"_s, answersFile({{62, "Other"}}));
-    frmSurvey &survey = open();
+    frmSurvey &survey = open(answersFile({{62, "Other"}}));
     QLineEdit *box = survey.txtBuyFromOther;
     box->setFocus();
     QTest::keyClicks(box, u"Ab 1,\".;'-x"_s);
@@ -660,8 +575,7 @@ void SurveyWindowTest::oddAnswersFiles_data() {
 void SurveyWindowTest::oddAnswersFiles() {
     QFETCH(QByteArray, content);
     QFETCH(Answers, shown);
-    folder_->writeFile(u"survey.txt"_s, content);
-    frmSurvey &survey = open();
+    frmSurvey &survey = open(content);
     QCOMPARE(survey.windowTitle(), u"Kestrune Survey Wizard - Step 1 of 8"_s);
     for (const auto &[name, value] : pairs(shown))
         QCOMPARE(::shown(survey.findChild<QWidget *>(name)), value);
@@ -680,30 +594,23 @@ void SurveyWindowTest::cancelKeepsEverything_data() {
 void SurveyWindowTest::cancelKeepsEverything() {
     QFETCH(QString, how);
     const QByteArray file = answersFile();
-    folder_->writeFile(u"survey.txt"_s, file);
-    frmSurvey &survey = open();
-    goToPage(2);
+    frmSurvey &survey = open(file, 2);
     survey.chkPeripherals[4]->click();
-    auto cancel = [&] {
+    ui_->answers = {MsgAnswer::No, MsgAnswer::Yes};
+    for (int asked = 1; asked <= 2; ++asked) {
         if (how == u"button"_s)
             mnemonic(survey.cmdCancel);
         else if (how == u"close"_s)
             survey.close();
         else
             press(Qt::Key_Escape);
-    };
-    ui_->answers = {MsgAnswer::No, MsgAnswer::Yes};
-    cancel();
-    QCOMPARE(ui_->messages.size(), 1);
-    QCOMPARE(ui_->messages[0].text, kCancelQuestion);
-    QCOMPARE(ui_->messages[0].title, "Cancel Survey");
-    QCOMPARE(ui_->messages[0].icon, MsgIcon::Question);
-    QCOMPARE(ui_->messages[0].buttons, MsgButtons::YesNo);
-    QVERIFY(survey.isVisible());
-    QCOMPARE(survey.intCurrentPage, 2);
-    cancel();
-    QCOMPARE(ui_->messages.size(), 2);
-    QVERIFY(!survey.isVisible());
+        QCOMPARE(ui_->messages.size(), asked);
+        checkMessage(ui_->messages.last(), "Are you sure you want to cancel the Kestrune Survey?",
+                     "Cancel Survey", MsgIcon::Question, MsgButtons::YesNo);
+        // No keeps the survey where it was; Yes closes it.
+        QCOMPARE(survey.isVisible(), asked == 1);
+        QCOMPARE(survey.intCurrentPage, 2);
+    }
     QCOMPARE(done_, kFalse);
     QCOMPARE(readAll(surveyPath()), file);
     QCOMPARE(answerString().count("earlier"), 76);
@@ -712,24 +619,21 @@ void SurveyWindowTest::cancelKeepsEverything() {
 void SurveyWindowTest::startOver() {
     std::map<int, QByteArray> answers = kListAnswers;
     answers.insert({{1, "<8"}, {2, "F"}, {11, "Y"}, {12, "SB16"}, {75, "Y"}});
-    folder_->writeFile(u"survey.txt"_s, answersFile(answers));
-    frmSurvey &survey = open();
+    frmSurvey &survey = open(answersFile(answers));
     QVERIFY(!survey.cmdStartOver->isEnabled());
     goToPage(2);
     const QMap<QString, QString> loaded = everyAnswer(survey);
     ui_->answers = {MsgAnswer::No};
     mnemonic(survey.cmdStartOver);
     QCOMPARE(ui_->messages.size(), 1);
-    QCOMPARE(ui_->messages[0].text,
-             "Are you sure you want to start the Kestrune Survey over again?");
-    QCOMPARE(ui_->messages[0].title, "Start Survey Over");
-    QCOMPARE(ui_->messages[0].icon, MsgIcon::Question);
+    checkMessage(ui_->messages[0], "Are you sure you want to start the Kestrune Survey over again?",
+                 "Start Survey Over", MsgIcon::Question, MsgButtons::YesNo);
     QCOMPARE(everyAnswer(survey), loaded);
     QCOMPARE(survey.intCurrentPage, 2);
 
     mnemonic(survey.cmdStartOver);
     QCOMPARE(survey.intCurrentPage, 0);
-    QCOMPARE(focused(), survey.optAge[2]);
+    QCOMPARE(QApplication::focusWidget(), survey.optAge[2]);
     QCOMPARE(notInitial(survey), QStringList());
     QCOMPARE(boxState(survey.txtSoundCardType), u"grey"_s);
     QVERIFY(!survey.cmdStartOver->isEnabled() && !survey.cmdBack->isEnabled());
@@ -745,8 +649,7 @@ void SurveyWindowTest::failedWriteLosesNothing_data() {
 void SurveyWindowTest::failedWriteLosesNothing() {
     QFETCH(bool, diskFull);
     const QByteArray old = answersFile();
-    folder_->writeFile(u"survey.txt"_s, old);
-    frmSurvey &survey = open();
+    frmSurvey &survey = open(old);
     survey.chkMMX->setChecked(true);
     survey.txtSoundCardType->setText(QString(30, u'x'));
     if (!diskFull)
@@ -777,55 +680,47 @@ void SurveyWindowTest::nothingClippedAndEveryControlNamed() {
     QCOMPARE(survey.size(), QSize(592, 393));
     QVERIFY(!survey.imgKestrune->pixmap().isNull());
     QVERIFY(survey.imgKestrune->pixmap().width() <= 168 - 4);
-    for (int page = 0; page < 8; ++page) {
-        survey.picPage[page]->setGeometry(survey.picPage[0]->geometry());
-        // The part of the page the window shows.
-        const QRect visible = survey.rect().intersected(survey.picPage[0]->geometry());
-        for (QWidget *control : survey.picPage[page]->findChildren<QWidget *>()) {
-            if (control->parentWidget() == survey.picPage[page]) {
-                const QRect place(control->mapTo(&survey, QPoint()), control->size());
-                QVERIFY2(visible.contains(place), qPrintable(control->objectName()));
-            }
-            const QFontMetrics metrics = control->fontMetrics();
-            const QString name = control->objectName();
-            if (auto *label = qobject_cast<QLabel *>(control)) {
-                const QRect room = label->contentsRect();
-                const int needed = label->wordWrap() ? label->heightForWidth(label->width())
-                                                     : metrics.boundingRect(label->text()).height();
-                QVERIFY2(needed <= (label->wordWrap() ? label->height() : room.height()),
-                         qPrintable(label->text()));
-                if (!label->wordWrap())
-                    QVERIFY2(metrics.horizontalAdvance(label->text()) <= room.width(),
-                             qPrintable(label->text()));
-            } else if (auto *button = qobject_cast<QAbstractButton *>(control)) {
-                QVERIFY2(button->sizeHint().width() <= button->width(), qPrintable(name));
-                QVERIFY2(button->sizeHint().height() <= button->height() + 2, qPrintable(name));
-            } else if (auto *list = qobject_cast<QComboBox *>(control)) {
-                QStyleOptionComboBox option;
-                option.initFrom(list);
-                const int room = list->style()
-                                     ->subControlRect(QStyle::CC_ComboBox, &option,
-                                                      QStyle::SC_ComboBoxEditField, list)
-                                     .width();
-                for (int i = 0; i < list->count(); ++i)
-                    QVERIFY2(metrics.horizontalAdvance(list->itemText(i)) <= room,
-                             qPrintable(list->itemText(i)));
-                QVERIFY2(!list->accessibleName().isEmpty(), qPrintable(name));
-            } else if (auto *group = qobject_cast<QGroupBox *>(control)) {
-                QVERIFY(metrics.horizontalAdvance(group->title()) < group->width());
-            }
-            if (auto *box = qobject_cast<QLineEdit *>(control)) {
-                QVERIFY2(!box->accessibleName().isEmpty(), qPrintable(name));
-                QVERIFY2(box->height() >= box->sizeHint().height() - 2, qPrintable(name));
-            }
+    // Every page where the first is, within the part of it the window shows.
+    const QRect visible = survey.rect().intersected(survey.picPage[0]->geometry());
+    for (QWidget *page : survey.picPage)
+        page->setGeometry(survey.picPage[0]->geometry());
+    for (QWidget *control : survey.findChildren<QWidget *>()) {
+        const QFontMetrics metrics = control->fontMetrics();
+        const QString name = control->objectName();
+        if (std::ranges::count(survey.picPage, control->parentWidget()) == 1)
+            QVERIFY2(visible.contains(QRect(control->mapTo(&survey, QPoint()), control->size())),
+                     qPrintable(name));
+        if (auto *label = qobject_cast<QLabel *>(control)) {
+            const QRect room = label->contentsRect();
+            QVERIFY2(room.contains(metrics.boundingRect(
+                         room, (label->wordWrap() ? Qt::TextWordWrap : 0) | int(label->alignment()),
+                         label->text())),
+                     qPrintable(label->text()));
+        } else if (auto *button = qobject_cast<QAbstractButton *>(control)) {
+            // A step button needs room for its caption and a margin.
+            const QSize needed =
+                qobject_cast<QPushButton *>(button) != nullptr
+                    ? QSize(metrics.horizontalAdvance(button->text().remove(u'&')) + 12, 0)
+                    : button->sizeHint() - QSize(0, 2);
+            QVERIFY2(needed.width() <= button->width() && needed.height() <= button->height(),
+                     qPrintable(name));
+        } else if (auto *list = qobject_cast<QComboBox *>(control)) {
+            QStyleOptionComboBox option;
+            option.initFrom(list);
+            const QRect room = list->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                             QStyle::SC_ComboBoxEditField, list);
+            for (int i = 0; i < list->count(); ++i)
+                QVERIFY2(metrics.horizontalAdvance(list->itemText(i)) <= room.width(),
+                         qPrintable(list->itemText(i)));
+            QVERIFY2(!list->accessibleName().isEmpty(), qPrintable(name));
+        } else if (auto *group = qobject_cast<QGroupBox *>(control)) {
+            QVERIFY(metrics.horizontalAdvance(group->title()) < group->width());
+        }
+        if (auto *box = qobject_cast<QLineEdit *>(control)) {
+            QVERIFY2(!box->accessibleName().isEmpty(), qPrintable(name));
+            QVERIFY2(box->height() >= box->sizeHint().height() - 2, qPrintable(name));
         }
     }
-    for (QLabel *label : {survey.Label1, survey.Label2})
-        QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
-    for (QPushButton *button :
-         {survey.cmdCancel, survey.cmdStartOver, survey.cmdBack, survey.cmdNext, survey.cmdFinish})
-        QVERIFY(button->fontMetrics().horizontalAdvance(button->text().remove(u'&')) + 12 <=
-                button->width());
 }
 
 QTEST_MAIN(SurveyWindowTest)

@@ -24,8 +24,8 @@ using modKestenrol::gCardAccepted;
 
 namespace {
 
-const QByteArray kTitle("Kestrune Registration");
 const QDate kToday(2025, 6, 10);
+const QByteArray kAddress("12 High St\r\nCarlton\r\nVIC    3053");
 
 WizardEntries Subscriber() {
     WizardEntries e;
@@ -45,10 +45,23 @@ QByteArray Text(const QWidget *box) {
     return BoxText(qobject_cast<const QPlainTextEdit *>(box));
 }
 
+void SetText(QWidget *box, const QByteArray &text) {
+    if (auto *line = qobject_cast<QLineEdit *>(box))
+        SetBoxText(line, text);
+    else
+        SetBoxText(qobject_cast<QPlainTextEdit *>(box), text);
+}
+
 QByteArray Selected(const QWidget *box) {
     if (const auto *line = qobject_cast<const QLineEdit *>(box))
         return line->selectedText().toLatin1();
     return qobject_cast<const QPlainTextEdit *>(box)->textCursor().selectedText().toLatin1();
+}
+
+// The five entries handed over, joined by '|'.
+QByteArray Held(const WizardLinkState &held) {
+    return held.txtCreditCardNumber + '|' + held.txtExpiryDate + '|' + held.txtNameOnCard + '|' +
+           held.txtCardholderAddress + '|' + held.txtPlanNbr;
 }
 
 } // namespace
@@ -66,8 +79,7 @@ class CreditCardTest : public QObject {
     void keyFiltersAndLimits_data();
     void keyFiltersAndLimits();
     void enterMovesOnAndTabKeepsTheOrder();
-    void okHandsOverAndTheNextOpeningStartsAfresh();
-    void cancelAndTheCloseBoxHandOverNothing();
+    void okHandsOverCancelAndTheCloseBoxDoNot();
     void cardDetailsReachNoFile();
     void namesTextsAndBackground();
 
@@ -161,70 +173,58 @@ void CreditCardTest::expiryDates() {
 }
 
 void CreditCardTest::validateForm_data() {
-    QTest::addColumn<QByteArray>("number");
-    QTest::addColumn<QByteArray>("expiry");
-    QTest::addColumn<QByteArray>("name");
-    QTest::addColumn<QByteArray>("plan");
-    QTest::addColumn<int>("lo");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QByteArray>("entry");
     QTest::addColumn<int>("hi");
     QTest::addColumn<QByteArray>("message");
-    QTest::addColumn<QString>("box");
-    const auto row = [](const char *name, const char *number, const char *expiry,
-                        const char *nameOnCard, const char *plan, int lo, int hi,
-                        const char *message = "", const char *box = "") {
-        QTest::newRow(name) << QByteArray(number) << QByteArray(expiry) << QByteArray(nameOnCard)
-                            << QByteArray(plan) << lo << hi << QByteArray(message)
-                            << QString::fromLatin1(box);
+    // Plans 3 to 7 offered, or none (hi 0); one box differs from a good card.
+    const auto row = [](const char *name, const char *box, const char *entry,
+                        const char *message = "", int hi = 7) {
+        QTest::newRow(name) << QString::fromLatin1(box) << QByteArray(entry) << hi
+                            << QByteArray(message);
     };
-    const char *const number = "4111111111111111";
-    row("no card number", "  ", "0626", "M J", "5", 3, 7, "Please enter a Credit Card Number.",
-        "txtCreditCardNumber");
-    row("15 digits", "411111111111111", "0626", "M J", "5", 3, 7,
-        "The Credit Card Number must be 16 digits long.", "txtCreditCardNumber");
-    row("16 with a blank", "4111 11111111111", "0626", "M J", "5", 3, 7,
-        "The Credit Card Number must be 16 digits long.", "txtCreditCardNumber");
-    row("no expiry", number, " ", "M J", "5", 3, 7,
-        "Please enter the 4 digit Credit Card Expiry Date.", "txtExpiryDate");
-    row("three-character expiry", number, "626", "M J", "5", 3, 7,
-        "Please enter a valid 4 digit Credit Card Expiry Date.", "txtExpiryDate");
-    row("expired last month", number, "0525", "M J", "5", 3, 7,
-        "Please enter a valid 4 digit Credit Card Expiry Date.", "txtExpiryDate");
-    row("no name", number, "0626", "  ", "5", 3, 7,
-        "Please enter the name that appears on the Credit Card.", "txtNameOnCard");
-    row("no plan", number, "0626", "M J", "", 3, 7, "Please enter the Plan Number.", "txtPlanNbr");
-    row("plan not a number", number, "0626", "M J", "x1", 3, 7,
-        "This is not a valid Plan Number - please re-enter the number.", "txtPlanNbr");
-    row("plan below", number, "0626", "M J", "2", 3, 7,
-        "The Plan Number must be in the range of plan numbers listed.", "txtPlanNbr");
-    row("plan above", number, "0626", "M J", "8", 3, 7,
-        "The Plan Number must be in the range of plan numbers listed.", "txtPlanNbr");
-    row("no plans received, plan 1", number, "0626", "M J", "1", 0, 0,
-        "The Plan Number must be in the range of plan numbers listed.", "txtPlanNbr");
-    row("plan at the low bound", number, "0626", "M J", "3", 3, 7);
-    row("plan at the high bound", number, "0626", "M J", "07", 3, 7);
-    row("no plans received, plan 00", number, "0626", "M J", "00", 0, 0);
-    row("expiring this month", number, "0625", "M J", "5", 3, 7);
+    const char *const number = "txtCreditCardNumber";
+    const char *const expiry = "txtExpiryDate";
+    const char *const plan = "txtPlanNbr";
+    row("no card number", number, "  ", "Please enter a Credit Card Number.");
+    row("15 digits", number, "411111111111111", "The Credit Card Number must be 16 digits long.");
+    row("16 with a blank", number, "4111 11111111111",
+        "The Credit Card Number must be 16 digits long.");
+    row("no expiry", expiry, " ", "Please enter the 4 digit Credit Card Expiry Date.");
+    row("three-character expiry", expiry, "626",
+        "Please enter a valid 4 digit Credit Card Expiry Date.");
+    row("expired last month", expiry, "0525",
+        "Please enter a valid 4 digit Credit Card Expiry Date.");
+    row("no name", "txtNameOnCard", "  ", "Please enter the name that appears on the Credit Card.");
+    row("no plan", plan, "", "Please enter the Plan Number.");
+    row("plan not a number", plan, "x1",
+        "This is not a valid Plan Number - please re-enter the number.");
+    row("plan below", plan, "2", "The Plan Number must be in the range of plan numbers listed.");
+    row("plan above", plan, "8", "The Plan Number must be in the range of plan numbers listed.");
+    row("no plans received, plan 1", plan, "1",
+        "The Plan Number must be in the range of plan numbers listed.", 0);
+    row("plan at the low bound", plan, "3");
+    row("plan at the high bound", plan, "07");
+    row("no plans received, plan 00", plan, "00", "", 0);
+    row("expiring this month", expiry, "0625");
 }
 
 // Each rule gives the focus to its box and selects its text before its
 // message; all passing hands the entries over untrimmed.
 void CreditCardTest::validateForm() {
-    QFETCH(QByteArray, number);
-    QFETCH(QByteArray, expiry);
-    QFETCH(QByteArray, name);
-    QFETCH(QByteArray, plan);
-    QFETCH(int, lo);
+    QFETCH(QString, box);
+    QFETCH(QByteArray, entry);
     QFETCH(int, hi);
     QFETCH(QByteArray, message);
-    QFETCH(QString, box);
-    card_->mintPlanNbrLo = static_cast<std::int16_t>(lo);
+    card_->mintPlanNbrLo = static_cast<std::int16_t>(hi == 0 ? 0 : 3);
     card_->mintPlanNbrHi = static_cast<std::int16_t>(hi);
+    const QStringList boxes{u"txtCreditCardNumber"_s, u"txtExpiryDate"_s, u"txtNameOnCard"_s,
+                            u"txtCardholderAddress"_s, u"txtPlanNbr"_s};
+    QByteArrayList entries = QByteArray("4111111111111111|0626|M J||5").split('|');
+    entries[boxes.indexOf(box)] = entry;
     open([&] {
-        SetBoxText(card_->txtCreditCardNumber, number);
-        SetBoxText(card_->txtExpiryDate, expiry);
-        SetBoxText(card_->txtNameOnCard, name);
-        SetBoxText(card_->txtCardholderAddress, "");
-        SetBoxText(card_->txtPlanNbr, plan);
+        for (qsizetype i = 0; i < boxes.size(); ++i)
+            SetText(card_->findChild<QWidget *>(boxes[i]), entries[i]);
         card_->cmdOK->setFocus();
         QTest::keyClick(card_->cmdOK, Qt::Key_Space);
         if (message.isEmpty())
@@ -233,40 +233,32 @@ void CreditCardTest::validateForm() {
         QCOMPARE(ui_->messages[0].text, message);
         QCOMPARE(ui_->messages[0].icon, MsgIcon::Exclamation);
         QCOMPARE(ui_->messages[0].buttons, MsgButtons::Ok);
-        QCOMPARE(ui_->messages[0].title, kTitle);
+        QCOMPARE(ui_->messages[0].title, "Kestrune Registration");
         QWidget *focused = QApplication::focusWidget();
         QCOMPARE(focused->objectName(), box);
         QCOMPARE(Selected(focused), Text(focused));
         QVERIFY(card_->isVisible());
     });
     QCOMPARE(gCardAccepted, message.isEmpty() ? kTrue : kFalse);
-    if (message.isEmpty()) {
-        QVERIFY(ui_->messages.isEmpty());
-        QCOMPARE(held_.txtCreditCardNumber + '|' + held_.txtExpiryDate + '|' + held_.txtNameOnCard +
-                     '|' + held_.txtCardholderAddress + '|' + held_.txtPlanNbr,
-                 number + '|' + expiry + '|' + name + "||" + plan);
-    } else {
-        QCOMPARE(held_.txtCreditCardNumber, QByteArray());
-    }
+    QCOMPARE(ui_->messages.size(), message.isEmpty() ? 0 : 1);
+    QCOMPARE(Held(held_), message.isEmpty() ? entries.join('|') : "||||");
 }
 
 void CreditCardTest::keyFiltersAndLimits_data() {
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QByteArray>("text");
-    QTest::newRow("card number digits")
-        << u"txtCreditCardNumber"_s << u"12a b-34.\x08"_s << QByteArray("123");
-    QTest::newRow("card number 16 at most")
-        << u"txtCreditCardNumber"_s << u"12345678901234567"_s << QByteArray("1234567890123456");
-    QTest::newRow("expiry digits, 4 at most")
-        << u"txtExpiryDate"_s << u"0a6/2 67"_s << QByteArray("0626");
-    QTest::newRow("name in capitals")
-        << u"txtNameOnCard"_s << u"mary o'brien-\xe9"_s << QByteArray("MARY O'BRIEN-\xe9");
-    QTest::newRow("name 20 at most")
-        << u"txtNameOnCard"_s << u"abcdefghijklmnopqrstuv"_s << QByteArray("ABCDEFGHIJKLMNOPQRST");
-    QTest::newRow("plan digits, 2 at most") << u"txtPlanNbr"_s << u"x7y93"_s << QByteArray("79");
-    QTest::newRow("address as typed")
-        << u"txtCardholderAddress"_s << u"1 Main st, #2"_s << QByteArray("1 Main st, #2");
+    const auto row = [](const char *name, const char *box, const QString &keys, const char *text) {
+        QTest::newRow(name) << QString::fromLatin1(box) << keys << QByteArray(text);
+    };
+    row("card number digits", "txtCreditCardNumber", u"12a b-34.\x08"_s, "123");
+    row("card number 16 at most", "txtCreditCardNumber", u"12345678901234567"_s,
+        "1234567890123456");
+    row("expiry digits, 4 at most", "txtExpiryDate", u"0a6/2 67"_s, "0626");
+    row("name in capitals", "txtNameOnCard", u"mary o'brien-\xe9"_s, "MARY O'BRIEN-\xe9");
+    row("name 20 at most", "txtNameOnCard", u"abcdefghijklmnopqrstuv"_s, "ABCDEFGHIJKLMNOPQRST");
+    row("plan digits, 2 at most", "txtPlanNbr", u"x7y93"_s, "79");
+    row("address as typed", "txtCardholderAddress", u"1 Main st, #2"_s, "1 Main st, #2");
 }
 
 void CreditCardTest::keyFiltersAndLimits() {
@@ -283,54 +275,40 @@ void CreditCardTest::keyFiltersAndLimits() {
 
 void CreditCardTest::enterMovesOnAndTabKeepsTheOrder() {
     open([&] {
-        QCOMPARE(QApplication::focusWidget(), card_->txtCreditCardNumber);
-        const QList<QWidget *> order{card_->txtExpiryDate, card_->txtNameOnCard,
-                                     card_->txtCardholderAddress, card_->txtPlanNbr};
-        QWidget *from = card_->txtCreditCardNumber;
-        for (QWidget *next : order) {
-            QTest::keyClick(from, Qt::Key_Return);
-            QCOMPARE(QApplication::focusWidget(), next);
-            from = next;
+        const QList<QWidget *> order{card_->txtCreditCardNumber, card_->txtExpiryDate,
+                                     card_->txtNameOnCard,       card_->txtCardholderAddress,
+                                     card_->txtPlanNbr,          card_->cmdOK,
+                                     card_->cmdCancel,           card_->txtPlan};
+        // Enter moves on from each box; in the address it starts no new line,
+        // and in the plan number it goes to OK without pressing it.
+        QCOMPARE(QApplication::focusWidget(), order[0]);
+        for (qsizetype i = 0; i < 5; ++i) {
+            QTest::keyClick(order[i], i == 4 ? Qt::Key_Enter : Qt::Key_Return);
+            QCOMPARE(QApplication::focusWidget(), order[i + 1]);
         }
-        // Enter never starts a new line in the address; Ctrl+Enter does.
-        const QByteArray address = Text(card_->txtCardholderAddress);
-        QCOMPARE(address, QByteArray("12 High St\r\nCarlton\r\nVIC    3053"));
-        QCOMPARE(Text(card_->txtCardholderAddress), address);
+        QCOMPARE(Text(card_->txtCardholderAddress), kAddress);
+        // Ctrl+Enter does start a new line.
         card_->txtCardholderAddress->setFocus();
         QTest::keyClick(card_->txtCardholderAddress, Qt::Key_End, Qt::ControlModifier);
         QTest::keyClick(card_->txtCardholderAddress, Qt::Key_Return, Qt::ControlModifier);
         QTest::keyClicks(card_->txtCardholderAddress, u"AUSTRALIA"_s);
-        QCOMPARE(Text(card_->txtCardholderAddress), address + "\r\nAUSTRALIA");
-
-        // Enter in the plan number goes to OK without pressing it.
-        card_->txtPlanNbr->setFocus();
-        QTest::keyClick(card_->txtPlanNbr, Qt::Key_Enter);
-        QCOMPARE(QApplication::focusWidget(), card_->cmdOK);
+        QCOMPARE(Text(card_->txtCardholderAddress), kAddress + "\r\nAUSTRALIA");
         card_->txtPlan->setFocus();
         QTest::keyClick(card_->txtPlan, Qt::Key_Return);
         QVERIFY(card_->isVisible() && ui_->messages.isEmpty());
 
-        QWidget *focused = card_->txtCreditCardNumber;
-        focused->setFocus();
-        const QList<QWidget *> tabOrder{card_->txtExpiryDate,
-                                        card_->txtNameOnCard,
-                                        card_->txtCardholderAddress,
-                                        card_->txtPlanNbr,
-                                        card_->cmdOK,
-                                        card_->cmdCancel,
-                                        card_->txtPlan,
-                                        card_->txtCreditCardNumber};
-        for (QWidget *next : tabOrder) {
-            QTest::keyClick(focused, Qt::Key_Tab);
-            focused = QApplication::focusWidget();
-            QCOMPARE(focused, next);
+        order[0]->setFocus();
+        for (qsizetype i = 0; i < order.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), order[(i + 1) % order.size()]);
         }
     });
 }
 
 // OK hands the five entries over as they stand; the next opening shows them
-// again, with the name from the wizard and the window placed anew.
-void CreditCardTest::okHandsOverAndTheNextOpeningStartsAfresh() {
+// again, with the name from the wizard and the window placed anew. Cancel
+// and the close box leave what OK handed over as it was.
+void CreditCardTest::okHandsOverCancelAndTheCloseBoxDoNot() {
     held_.txtPlanDetails = "1  Casual\r\n2  Regular";
     card_->mintPlanNbrLo = 1;
     card_->mintPlanNbrHi = 2;
@@ -339,8 +317,7 @@ void CreditCardTest::okHandsOverAndTheNextOpeningStartsAfresh() {
         QCOMPARE(ui_->mousePointer(), MousePointer::Default);
         QCOMPARE(card_->pos(), wizard_->pos() + QPoint(33, -33));
         QCOMPARE(Text(card_->txtNameOnCard), QByteArray("MARY O'BRIEN"));
-        QCOMPARE(Text(card_->txtCardholderAddress),
-                 QByteArray("12 High St\r\nCarlton\r\nVIC    3053"));
+        QCOMPARE(Text(card_->txtCardholderAddress), kAddress);
         QCOMPARE(Text(card_->txtPlan), held_.txtPlanDetails);
         QCOMPARE(Text(card_->txtCreditCardNumber) + Text(card_->txtExpiryDate) +
                      Text(card_->txtPlanNbr),
@@ -350,11 +327,7 @@ void CreditCardTest::okHandsOverAndTheNextOpeningStartsAfresh() {
     });
     QVERIFY(ui_->messages.isEmpty());
     QCOMPARE(gCardAccepted, kTrue);
-    QCOMPARE(held_.txtCreditCardNumber, QByteArray("4111111111111111"));
-    QCOMPARE(held_.txtExpiryDate, QByteArray("0626"));
-    QCOMPARE(held_.txtNameOnCard, QByteArray("MARY O'BRIEN"));
-    QCOMPARE(held_.txtCardholderAddress, QByteArray("  "));
-    QCOMPARE(held_.txtPlanNbr, QByteArray("2"));
+    QCOMPARE(Held(held_), "4111111111111111|0626|MARY O'BRIEN|  |2");
     // Closed: the entries are gone from the window, the bounds stay.
     QVERIFY(!card_->isVisible());
     QCOMPARE(Text(card_->txtCreditCardNumber) + Text(card_->txtNameOnCard), QByteArray());
@@ -371,24 +344,15 @@ void CreditCardTest::okHandsOverAndTheNextOpeningStartsAfresh() {
         QCOMPARE(Text(card_->txtNameOnCard), QByteArray("MARIA O'BRIEN"));
         QCOMPARE(Text(card_->txtCardholderAddress), QByteArray("PO Box 9"));
         QCOMPARE(Text(card_->txtExpiryDate) + Text(card_->txtPlanNbr), QByteArray("06262"));
-        card_->txtCreditCardNumber->setFocus();
         QTest::keyClicks(card_->txtCreditCardNumber, u"5500000000000004"_s);
         card_->cmdOK->setFocus();
         QTest::keyClick(card_->cmdOK, Qt::Key_Return);
     });
-    QCOMPARE(held_.txtCreditCardNumber, QByteArray("5500000000000004"));
-    QCOMPARE(held_.txtNameOnCard, QByteArray("MARIA O'BRIEN"));
-}
-
-void CreditCardTest::cancelAndTheCloseBoxHandOverNothing() {
-    card_->mintPlanNbrLo = 1;
-    card_->mintPlanNbrHi = 1;
-    open([&] { enterCard(u"4111111111111111"_s, u"0626"_s, u"1"_s); });
-    QCOMPARE(gCardAccepted, kTrue);
-    const WizardLinkState before = held_;
+    const QByteArray accepted = "5500000000000004|0626|MARIA O'BRIEN|PO Box 9|2";
+    QCOMPARE(Held(held_), accepted);
     for (const bool closeBox : {false, true}) {
         open([&] {
-            type(card_->txtCreditCardNumber, u"5500000000000004"_s);
+            type(card_->txtCreditCardNumber, u"4929000011112222"_s);
             if (closeBox)
                 card_->close();
             else
@@ -396,8 +360,7 @@ void CreditCardTest::cancelAndTheCloseBoxHandOverNothing() {
             QVERIFY(!card_->isVisible());
         });
         QCOMPARE(gCardAccepted, kFalse);
-        QCOMPARE(held_.txtCreditCardNumber, before.txtCreditCardNumber);
-        QCOMPARE(held_.txtPlanNbr, before.txtPlanNbr);
+        QCOMPARE(Held(held_), accepted);
         QCOMPARE(Text(card_->txtCreditCardNumber), QByteArray());
     }
     QCOMPARE(card_->mintPlanNbrLo, 1);
@@ -408,7 +371,6 @@ void CreditCardTest::cancelAndTheCloseBoxHandOverNothing() {
 // file of the machine sees it.
 void CreditCardTest::cardDetailsReachNoFile() {
     card_->mintPlanNbrHi = 9;
-    entries_.txtFirstName = "Quentin";
     entries_.txtSurname = "Zyxwright";
     open([&] { enterCard(u"4929000011112222"_s, u"0927"_s, u"4"_s); });
     QCOMPARE(gCardAccepted, kTrue);
