@@ -70,9 +70,9 @@ QByteArrayList Shown(const ScriptedUi &ui) {
 }
 
 struct Card {
-    QByteArray number, expiry, name, address, plan;
+    QByteArray number, expiry, name, address;
 };
-const Card kCard{"4111111111111111", "0830", "MARY JONES", "12 High St\r\nVIC    3053", "7"};
+const Card kCard{"4111111111111111", "0830", "MARY JONES", "12 High St\r\nVIC    3053"};
 
 const WizardEntries kEntries{.txtFirstName = " Mary ",
                              .txtSurname = "Jones",
@@ -99,8 +99,8 @@ class FakeWizard final : public ConversationWindow {
     FakeWizard(WizardLinkState &state, const ScriptedUi &ui) : state_(state), ui_(ui) {}
 
     WizardEntries entries = kEntries;
-    // One per card window opening: the card OK accepts, or none for Cancel.
-    QList<std::optional<Card>> cardAnswers;
+    // One per card window opening: OK accepts kCard on plan 7, or Cancel.
+    QList<bool> cardAnswers;
     std::function<void()> whileCardWindowOpen;
     bool callUp = true;
     QStringList log;
@@ -115,14 +115,13 @@ class FakeWizard final : public ConversationWindow {
         gCardAccepted = kFalse;
         if (whileCardWindowOpen)
             whileCardWindowOpen();
-        const std::optional<Card> answer = cardAnswers.isEmpty() ? kCard : cardAnswers.takeFirst();
-        if (!answer)
+        if (!cardAnswers.isEmpty() && !cardAnswers.takeFirst())
             return;
-        state_.txtCreditCardNumber = answer->number;
-        state_.txtExpiryDate = answer->expiry;
-        state_.txtNameOnCard = answer->name;
-        state_.txtCardholderAddress = answer->address;
-        state_.txtPlanNbr = answer->plan;
+        state_.txtCreditCardNumber = kCard.number;
+        state_.txtExpiryDate = kCard.expiry;
+        state_.txtNameOnCard = kCard.name;
+        state_.txtCardholderAddress = kCard.address;
+        state_.txtPlanNbr = "7";
         gCardAccepted = kTrue;
     }
     void SetCardPlanBounds(std::int16_t lo, std::int16_t hi) override {
@@ -200,8 +199,9 @@ class ConversationTest : public QObject {
         QTest::addColumn<QByteArray>("planNbr");
         QTest::addColumn<QByteArray>("expected");
         const auto row = [](const char *name, const QList<int> &fields, const QByteArray &expected,
-                            bool card = false, int information = 0, const char *plan = "7") {
-            QTest::newRow(name) << fields << card << false << information << QByteArray(plan)
+                            bool card = false, int information = 0, const char *plan = "7",
+                            bool survey = false) {
+            QTest::newRow(name) << fields << card << survey << information << QByteArray(plan)
                                 << expected;
         };
         row("2 padded", {2}, H("0200 0500") + "Jones ");
@@ -234,8 +234,7 @@ class ConversationTest : public QObject {
             if (slot != 69)
                 answers.append('s' + QByteArray::number(slot));
         }
-        QTest::newRow("23 survey done") << QList<int>{23} << false << true << 0 << QByteArray("7")
-                                        << Rec(23, answers.join(','));
+        row("23 survey done", {23}, Rec(23, answers.join(',')), false, 0, "7", true);
     }
 
     void requestFields() {
@@ -276,7 +275,7 @@ class ConversationTest : public QObject {
     void cardRequests() {
         QFETCH(int, rejection);
         QFETCH(bool, accepted);
-        wizard_->cardAnswers = {accepted ? std::optional(kCard) : std::nullopt};
+        wizard_->cardAnswers = {accepted};
         QCOMPARE(receive(Request(3, {24, 20, 13, 12, 11, 10}, rejection)), kTrue);
         QCOMPARE(wizard_->log, QStringList{u"card@%1"_s.arg(rejection == 1)});
         QCOMPARE(Shown(*ui_), rejection == 1 ? QByteArrayList{kCardMessage} : QByteArrayList{});
@@ -287,7 +286,7 @@ class ConversationTest : public QObject {
     }
 
     void cancelledCardLeavesTheCardOutAfterAnEarlierOk() {
-        wizard_->cardAnswers = {kCard, std::nullopt};
+        wizard_->cardAnswers = {true, false};
         // While the card window is open the host must wait: a packet is dropped.
         wizard_->whileCardWindowOpen = [this] {
             QByteArray last = gLastPacket;
@@ -411,23 +410,19 @@ class ConversationTest : public QObject {
         QTest::addColumn<QList<int>>("fields");
         QTest::addColumn<QByteArray>("message");
         QTest::addColumn<int>("control");
-        const auto row = [](const char *name, const QList<int> &fields, const char *message,
+        // The message names what is to be corrected.
+        const auto row = [](const char *name, const QList<int> &fields, const char *what,
                             EntryControl control) {
-            QTest::newRow(name) << fields << QByteArray(message) << static_cast<int>(control);
+            QTest::newRow(name) << fields
+                                << "The " + QByteArray(what) + " is not valid - please re-enter."
+                                << static_cast<int>(control);
         };
-        row("first in field order", {26, 25, 21, 20, 2, 1}, kFirstNameMessage,
+        row("first in field order", {26, 25, 21, 20, 2, 1}, "Firstname entered",
             EntryControl::txtFirstName);
-        row("address line 3", {23, 21, 5}, "The Address entered is not valid - please re-enter.",
-            EntryControl::txtAddress3);
-        row("dial-in point", {15, 14},
-            "The Existing number selected is not valid - please re-enter.",
-            EntryControl::lstExisting);
-        row("call back number", {19},
-            "The Call Back Number entered is not valid - please re-enter.",
-            EntryControl::txtCallbackNumber);
-        row("heard about", {21, 10},
-            "The Heard About value selected is not valid - please re-enter.",
-            EntryControl::cboHeardAbout);
+        row("address line 3", {23, 21, 5}, "Address entered", EntryControl::txtAddress3);
+        row("dial-in point", {15, 14}, "Existing number selected", EntryControl::lstExisting);
+        row("call back number", {19}, "Call Back Number entered", EntryControl::txtCallbackNumber);
+        row("heard about", {21, 10}, "Heard About value selected", EntryControl::cboHeardAbout);
         QTest::newRow("nothing to correct") << QList<int>{20, 22, 23, 25, 26} << QByteArray() << -1;
     }
 
@@ -488,25 +483,19 @@ class ConversationTest : public QObject {
         QCOMPARE(conversation_->PacketProcessContinue(packet), kFalse);
     }
 
-    void endPacket_data() {
-        QTest::addColumn<bool>("callUp");
-        QTest::newRow("call up") << true;
-        QTest::newRow("no call in progress") << false;
-    }
-
+    // With no call in progress an end packet changes nothing; with one, the
+    // host's text is shown, the call hung up and the program ended.
     void endPacket() {
-        QFETCH(bool, callUp);
-        wizard_->callUp = callUp;
         QCOMPARE(receive(Request(1, {2})), kTrue);
         const QByteArray answer = gLastPacket;
         ui_->setMousePointer(MousePointer::Hourglass);
         const QByteArray text = "Welcome to Kestrune, Zapper!\r\nYour account is ready.";
-        QCOMPARE(receive(Wire(4, 2, text)), callUp ? kFalse : kTrue);
+        wizard_->callUp = false;
+        QCOMPARE(receive(Wire(4, 2, text)), kTrue);
+        QVERIFY(ui_->messages.isEmpty() && wizard_->log.isEmpty() && !ui_->ended);
+        wizard_->callUp = true;
+        QCOMPARE(receive(Wire(4, 3, text)), kFalse);
         QCOMPARE(gLastPacket, answer);
-        if (!callUp) {
-            QVERIFY(ui_->messages.isEmpty() && wizard_->log.isEmpty() && !ui_->ended);
-            return;
-        }
         QCOMPARE(wizard_->log, QStringList{u"hang up@0"_s});
         QCOMPARE(Shown(*ui_), QByteArrayList{text + "\r\n\r\nThe Registration program will exit."});
         QCOMPARE(ui_->messages[0].buttons, MsgButtons::Ok);
