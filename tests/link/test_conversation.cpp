@@ -2,13 +2,12 @@
 // library and a real registry store, with a stand-in for the wizard window.
 #include "conversation_window.h"
 #include "field_requests.h"
-#include "number_codec.h"
-#include "packet_codec.h"
 #include "program_folder.h"
 #include "program_state.h"
 #include "registration_conversation.h"
 #include "registry.h"
 #include "scripted_ui.h"
+#include "wire_packets.h"
 
 #include <QTest>
 #include <functional>
@@ -27,12 +26,6 @@ const QByteArray kCardMessage("The Credit Card details you previously entered we
 const QByteArray kFirstNameMessage("The Firstname entered is not valid - please re-enter.");
 const QByteArray kOverflow("Err: 6\r\nError: Overflow");
 
-// A record as the host reads it: number, length, text, a pad to even length.
-QByteArray Rec(int nbr, const QByteArray &text) {
-    QByteArray record = IntToBytes(nbr) + IntToBytes(static_cast<std::int32_t>(text.size())) + text;
-    return text.size() % 2 != 0 ? record + ' ' : record;
-}
-
 QByteArray Wire(std::int16_t kind, int sequence, const QByteArray &data) {
     return PacketPack(PacketString(kind, kTag, IntToBytes(sequence), data));
 }
@@ -42,31 +35,6 @@ QByteArray Request(int sequence, const QList<int> &fields, std::int32_t rejectio
     for (const int field : fields)
         mask |= 1U << (field - 1);
     return Wire(1, sequence, LongToBytes(static_cast<std::int32_t>(mask)) + LongToBytes(rejection));
-}
-
-struct Opened {
-    Flag ok = kFalse;
-    std::int16_t length = 0, kind = 0;
-    QByteArray tag, sequence, data1, data2;
-    QByteArray data() const { return data1 + data2; }
-};
-
-Opened Open(const QByteArray &wire) {
-    Opened o;
-    o.ok =
-        PacketUnString(PacketUnPack(wire), o.length, o.kind, o.tag, o.sequence, o.data1, o.data2);
-    return o;
-}
-
-// The texts of the messages shown; a box without the exclamation icon and
-// the window's title shows as "wrong box".
-QByteArrayList Shown(const ScriptedUi &ui) {
-    QByteArrayList texts;
-    for (const ScriptedUi::Message &m : ui.messages) {
-        const bool box = m.icon == MsgIcon::Exclamation && m.title == "Kestrune Registration";
-        texts.append(box ? m.text : "wrong box: " + m.text);
-    }
-    return texts;
 }
 
 struct Card {

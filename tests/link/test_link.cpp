@@ -7,6 +7,7 @@
 #include "pktguard_library.h"
 #include "program_state.h"
 #include "scripted_ui.h"
+#include "wire_packets.h"
 
 #include <QCoreApplication>
 #include <QLibrary>
@@ -50,17 +51,6 @@ QByteArray Walk(const QByteArray &data1, const QByteArray &data2 = {}) {
             seen += QByteArray::number(nbr) + '=' + t + ';';
         });
     return seen + (ok == kTrue ? "ok" : "stopped");
-}
-
-// The texts of the messages shown; a box without the exclamation icon and
-// the window's title shows as "wrong box".
-QByteArrayList Shown(const ScriptedUi &ui) {
-    QByteArrayList texts;
-    for (const ScriptedUi::Message &m : ui.messages) {
-        const bool box = m.icon == MsgIcon::Exclamation && m.title == "Kestrune Registration";
-        texts.append(box ? m.text : "wrong box: " + m.text);
-    }
-    return texts;
 }
 
 const QByteArray kOverflow("An unexpected error occurred in PacketUnString.\r\nErr: 6\r\n"

@@ -1,10 +1,9 @@
 // The simulated modem and host as a caller meets it: through the raw
 // pseudo-terminal, with the packets opened by the codec.
 #include "host_sim.h"
-#include "number_codec.h"
-#include "packet_codec.h"
 #include "program_state.h"
 #include "scripted_ui.h"
+#include "wire_packets.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -102,26 +101,8 @@ class Dte {
     QByteArray pending_;
 };
 
-struct Opened {
-    Flag ok = kFalse;
-    std::int16_t length = 0, kind = 0;
-    QByteArray tag, sequence, data1, data2;
-};
-
-Opened Open(const QByteArray &frame) {
-    Opened p;
-    p.ok =
-        PacketUnString(PacketUnPack(frame), p.length, p.kind, p.tag, p.sequence, p.data1, p.data2);
-    return p;
-}
-
 QByteArray Answer(std::int16_t kind, const Opened &to, const QByteArray &data = {}) {
     return PacketPack(PacketString(kind, to.tag, to.sequence, data));
-}
-
-QByteArray RawRecord(int field, const QByteArray &text) {
-    return IntToBytes(field) + IntToBytes(static_cast<std::int32_t>(text.size())) + text +
-           (text.size() % 2 != 0 ? " " : "");
 }
 
 // Dials and logs in; true when the host said "connected".
@@ -175,21 +156,21 @@ class HostSimTest : public QObject {
         Opened p = Open(request);
         QVERIFY(p.ok == kTrue && p.kind == 1);
         QCOMPARE(p.tag + p.sequence, H("4b530100 0100"));
-        QCOMPARE(p.data1 + p.data2, H("03000800 00000000"));
+        QCOMPARE(p.data(), H("03000800 00000000"));
         QCOMPARE(dte.nextFrame(), request);
         Opened other = p;
         other.sequence = H("0700");
-        dte.send(Answer(2, other, RawRecord(1, "wrong")));
+        dte.send(Answer(2, other, Rec(1, "wrong")));
         QCOMPARE(dte.nextFrame(), request);
-        dte.send(Answer(2, p, RawRecord(1, "John") + RawRecord(2, "Smith ") + RawRecord(20, "No")));
+        dte.send(Answer(2, p, Rec(1, "John") + Rec(2, "Smith ") + Rec(20, "No")));
 
         // Data records, byte for byte; the repeat is the same packet again.
         const QByteArray data = dte.nextFrame();
         p = Open(data);
         QVERIFY(p.ok == kTrue && p.kind == 2);
-        QCOMPARE(p.data1 + p.data2, RawRecord(24, "\x03\x07"
-                                                  "A\r\nB\n") +
-                                        RawRecord(25, "user") + RawRecord(26, ""));
+        QCOMPARE(p.data(), Rec(24, "\x03\x07"
+                                   "A\r\nB\n") +
+                               Rec(25, "user") + Rec(26, ""));
         // The same answer to it, byte for byte, is noted as such.
         const QByteArray acknowledgement = Answer(3, p);
         dte.send(acknowledgement);
@@ -202,7 +183,7 @@ class HostSimTest : public QObject {
         dte.send(Answer(3, p));
         p = Open(dte.nextFrame());
         QVERIFY(p.ok == kTrue && p.kind == 9);
-        QCOMPARE(p.tag + p.sequence + p.data1 + p.data2, H("01020304 0900") + "??");
+        QCOMPARE(p.tag + p.sequence + p.data(), H("01020304 0900") + "??");
 
         // A malformed packet opens but does not check.
         const QByteArray malformed = dte.nextFrame(1000);
@@ -215,13 +196,13 @@ class HostSimTest : public QObject {
         QCOMPARE(dte.readUntil("never", 700), QByteArray()); // nothing comes
         dte.send(Answer(2, p));
         p = Open(dte.nextFrame());
-        QCOMPARE(p.data1 + p.data2, H("01000000 02000000"));
+        QCOMPARE(p.data(), H("01000000 02000000"));
         QCOMPARE(dte.readUntil("never", 700), QByteArray()); // nothing comes
         dte.send(Answer(2, p));
 
         p = Open(dte.nextFrame());
         QVERIFY(p.ok == kTrue && p.kind == 4);
-        QCOMPARE(p.data1 + p.data2, QByteArray("Thank you"));
+        QCOMPARE(p.data(), QByteArray("Thank you"));
         QVERIFY(sim.waitForRecord("script-done"));
         QTest::qWait(60);
         dte.send("+++");
