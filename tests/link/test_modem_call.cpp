@@ -69,17 +69,13 @@ class ModemCallTest : public QObject {
 
     void promptsAnsweredHoweverTheyArrive_data() {
         QTest::addColumn<QByteArray>("script");
-        QTest::newRow("split over writes") << QByteArray("send \"\\r\\nLog\" \"in\" \": \"\n"
-                                                         "expect \"tarnovik\\r\"\n"
-                                                         "send \"Pass\" \"word: \"\n"
-                                                         "expect \"tarnovik\\r\"\n"
-                                                         "send \"conn\" \"ected\"\n");
-        QTest::newRow("text before them on the line")
-            << QByteArray("send \"Kestrune host v2 -- Login: \"\n"
-                          "expect \"tarnovik\\r\"\n"
-                          "send \"\\r\\nbad luck, try again\\rPassword: \"\n"
-                          "expect \"tarnovik\\r\"\n"
-                          "send \"\\n\\rThe host is connected now\\r\\n\"\n");
+        QTest::newRow("split over writes") << QByteArray(
+            "send \"\\r\\nLog\" \"in\" \": \"\nexpect \"tarnovik\\r\"\n"
+            "send \"Pass\" \"word: \"\nexpect \"tarnovik\\r\"\nsend \"conn\" \"ected\"\n");
+        QTest::newRow("text before them on the line") << QByteArray(
+            "send \"Kestrune host v2 -- Login: \"\nexpect \"tarnovik\\r\"\n"
+            "send \"\\r\\nbad luck, try again\\rPassword: \"\nexpect \"tarnovik\\r\"\n"
+            "send \"\\n\\rThe host is connected now\\r\\n\"\n");
         QTest::newRow("with the connect message")
             << QByteArray("send \"Login: \"\nexpect \"tarnovik\\r\"\nsend \"Password: \"\n"
                           "expect \"tarnovik\\r\"\nsend \"connected\"\n");
