@@ -4,6 +4,7 @@
 // its line and the line receiver, as the wizard window will hold them, with
 // every event written down.
 #include "hayes_telephony.h"
+#include "host_sim.h"
 #include "line_receiver.h"
 #include "modem_settings.h"
 #include "quick_modem.h"
@@ -11,6 +12,7 @@
 #include "startup.h"
 #include "uucp_lock.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
@@ -32,9 +34,11 @@ struct Caller {
                               ok = kFalse;
                           }};
 
-    explicit Caller(const QByteArray &lockFolder) {
+    // The simulator's modem is the one to use.
+    Caller(const HostSim &sim, const QTemporaryDir &locks) {
+        SaveSetting(kSettingsApp, kModemSection, "Device", sim.device());
         tapi.setTimings(QuickTimings());
-        tapi.setLockFolder(lockFolder);
+        tapi.setLockFolder(QFile::encodeName(locks.path()));
         QObject::connect(&tapi, &Telephony::OnTapi, [this](std::int32_t id, std::int32_t status) {
             requests.append({id, status});
         });

@@ -8,18 +8,19 @@
 namespace {
 
 // A line receiver over its own state, whose frame handler records the
-// frames and answers from a list of results (true when the list runs out).
+// frames and answers from a list of results.
 struct Line {
     QByteArray buffer;
     Flag packetMode = kFalse;
     QByteArray lastPacket;
-    QList<bool> results;
+    QByteArray results; // "n" refuses a frame, one letter each; none left accepts
     QByteArrayList frames;
     QByteArrayList sent;
     std::function<void()> duringFrame;
     LineReceiver receiver{buffer, packetMode, lastPacket, [this](QByteArray &last, Flag &ok) {
                               frames.append(buffer);
-                              const bool good = results.isEmpty() || results.takeFirst();
+                              const bool good = !results.startsWith('n');
+                              results.remove(0, 1);
                               if (good)
                                   last = "reply" + QByteArray::number(frames.size());
                               if (duringFrame)
@@ -51,141 +52,127 @@ class LineReceiverTest : public QObject {
 
   private Q_SLOTS:
     void initTestCase() { modKestenrol::SetFramingCharacters(); }
-    void login_data();
-    void login();
-    void packets_data();
-    void packets();
-    void inputDuringAFrameWaitsItsTurn();
-    void resetGivesAFreshLine();
-};
 
-void LineReceiverTest::login_data() {
-    QTest::addColumn<QByteArrayList>("reads");
-    QTest::addColumn<QByteArrayList>("sent");
-    QTest::addColumn<QByteArray>("buffer");
-    QTest::addColumn<bool>("packetMode");
-    const QByteArray a300(300, 'a');
-    QTest::newRow("login") << QByteArrayList{"Login: "} << QByteArrayList{kAnswer} << QByteArray()
-                           << false;
-    QTest::newRow("password") << QByteArrayList{"Password: "} << QByteArrayList{kAnswer}
-                              << QByteArray() << false;
-    QTest::newRow("split over reads")
-        << QByteArrayList{"Lo", "gin", ": "} << QByteArrayList{kAnswer} << QByteArray() << false;
-    QTest::newRow("text before on the line") << QByteArrayList{"\r\nWelcome to Kestrune. Login: "}
-                                             << QByteArrayList{kAnswer} << QByteArray() << false;
-    QTest::newRow("both in one read") << QByteArrayList{"Login: Password: "}
-                                      << QByteArrayList{kAnswer, kAnswer} << QByteArray() << false;
-    QTest::newRow("line end inside the prompt")
-        << QByteArrayList{"Log\r\nin: "} << QByteArrayList{} << QByteArray("\nin: ") << false;
-    QTest::newRow("no trailing blank")
-        << QByteArrayList{"Login:"} << QByteArrayList{} << QByteArray("Login:") << false;
-    QTest::newRow("prompt in other case")
-        << QByteArrayList{"login: "} << QByteArrayList{} << QByteArray("login: ") << false;
-    QTest::newRow("long line keeps its end")
-        << QByteArrayList{a300} << QByteArrayList{} << a300.right(kLongestLoginLine) << false;
-    QTest::newRow("prompt after a long line")
-        << QByteArrayList{a300, "Login: "} << QByteArrayList{kAnswer} << QByteArray() << false;
-    QTest::newRow("connected drops the rest") << QByteArrayList{"You are connected\x01x~Login: "}
-                                              << QByteArrayList{} << QByteArray() << true;
-    QTest::newRow("connected split")
-        << QByteArrayList{"conn", "ected"} << QByteArrayList{} << QByteArray() << true;
-    QTest::newRow("Connected in capitals")
-        << QByteArrayList{"Connected"} << QByteArrayList{} << QByteArray("Connected") << false;
-    QTest::newRow("the whole login")
-        << QByteArrayList{"Kestrune\r\nLogin: ", "\r\nPassword: ", "\r\nconnected\r\n"}
-        << QByteArrayList{kAnswer, kAnswer} << QByteArray() << true;
-}
-
-void LineReceiverTest::login() {
-    QFETCH(QByteArrayList, reads);
-    Line line;
-    for (const QByteArray &read : reads)
-        line.receive(read);
-    QTEST(line.sent, "sent");
-    QTEST(line.buffer, "buffer");
-    QTEST(line.packetMode == kTrue, "packetMode");
-    QVERIFY(line.frames.isEmpty());
-}
-
-// Rows are written with "{" for the start mark, "^" for the escape and "|"
-// between reads, frames or answers.
-void LineReceiverTest::packets_data() {
-    QTest::addColumn<QByteArray>("reads");
-    QTest::addColumn<QByteArray>("results"); // "n" refuses a frame, one letter each
-    QTest::addColumn<QByteArray>("frames");
-    QTest::addColumn<QByteArray>("sent");
-    QTest::addColumn<QByteArray>("buffer");
-    const auto row = [](const char *name, const QByteArray &reads, const char *results,
-                        const QByteArray &frames, const char *sent, const char *buffer) {
-        QTest::newRow(name) << reads << QByteArray(results) << frames << QByteArray(sent)
-                            << QByteArray(buffer);
-    };
-    const QByteArray longest = "{" + kLong + "~";
-    row("one frame", "{abc~", "", "{abc~", "reply1", "");
-    row("noise before the start", "xyz{ab~", "", "{ab~", "reply1", "");
-    row("no start mark", "ab~", "", "ab~", "reply1", "");
-    row("escaped end", "{a^~b", "", "", "", "{a^~b");
-    row("end after escaped escape", "{a^^~z", "", "{a^^~", "reply1", "z");
-    row("escape pair split over reads", "{a^|~b~", "", "{a^~b~", "reply1", "");
-    row("escaped start is data", "{a^{b~", "", "{a^{b~", "reply1", "");
-    row("two frames in one read", "{a~{b~", "", "{a~|{b~", "reply1|reply2", "");
-    row("a dropped frame drops the rest of its read", "{a~{b~|{c~", "n", "{a~|{c~", "reply2", "");
-    row("longest frame", longest, "", longest, "reply1", "");
-    row("too long: skipped to its end", "{" + kLong + "x|y~{ok~", "", "{ok~", "reply1", "");
-    row("too long: skipped to the next start", "{" + kLong + kLong + "{ok~", "", "{ok~", "reply1",
-        "");
-    row("too long: escapes still paired while skipping", "{" + kLong + "xy^~^|{z~{ok~", "", "{ok~",
-        "reply1", "");
-    row("noise without marks", QByteArray(3 * kLongestFrame + 5, 'n'), "", "", "", "");
-}
-
-void LineReceiverTest::packets() {
-    QFETCH(QByteArray, reads);
-    QFETCH(QByteArray, results);
-    QFETCH(QByteArray, frames);
-    QFETCH(QByteArray, sent);
-    QFETCH(QByteArray, buffer);
-    Line line;
-    line.packetMode = kTrue;
-    for (const char result : results)
-        line.results.append(result != 'n');
-    for (const QByteArray &read : Pieces(reads)) {
-        line.receive(read);
-        QVERIFY(line.buffer.size() < kLongestFrame);
+    // Reads between "|"; the number of login answers sent, what the buffer
+    // keeps, and whether packet mode was reached.
+    void login_data() {
+        QTest::addColumn<QByteArray>("reads");
+        QTest::addColumn<int>("answers");
+        QTest::addColumn<QByteArray>("buffer");
+        QTest::addColumn<bool>("packetMode");
+        const auto row = [](const char *name, const QByteArray &reads, int answers,
+                            const QByteArray &buffer = {}, bool packets = false) {
+            QTest::newRow(name) << reads << answers << buffer << packets;
+        };
+        const QByteArray a300(300, 'a');
+        row("login", "Login: ", 1);
+        row("password", "Password: ", 1);
+        row("split over reads", "Lo|gin|: ", 1);
+        row("text before on the line", "\r\nWelcome to Kestrune. Login: ", 1);
+        row("both in one read", "Login: Password: ", 2);
+        row("line end inside the prompt", "Log\r\nin: ", 0, "\nin: ");
+        row("no trailing blank", "Login:", 0, "Login:");
+        row("prompt in other case", "login: ", 0, "login: ");
+        row("long line keeps its end", a300, 0, a300.right(kLongestLoginLine));
+        row("prompt after a long line", a300 + "|Login: ", 1);
+        row("connected drops the rest", "You are connected\x01x~Login: ", 0, {}, true);
+        row("connected split", "conn|ected", 0, {}, true);
+        row("Connected in capitals", "Connected", 0, "Connected");
+        row("the whole login", "Kestrune\r\nLogin: |\r\nPassword: |\r\nconnected\r\n", 2, {}, true);
     }
-    QCOMPARE(line.frames, Pieces(frames));
-    QCOMPARE(line.sent, Pieces(sent));
-    QCOMPARE(line.buffer, Marks(buffer));
-    QCOMPARE(line.packetMode, kTrue);
-}
 
-// The frame handler may show a window, whose event loop reads the line again.
-void LineReceiverTest::inputDuringAFrameWaitsItsTurn() {
-    Line line;
-    line.packetMode = kTrue;
-    int nested = 0;
-    line.duringFrame = [&] {
-        if (nested++ == 0) {
-            line.receive(Marks("{c~"));
-            line.receive(QByteArray(2 * kLongestFrame, 'n') + Marks("{d~"));
-            QCOMPARE(line.frames.size(), 1);
+    void login() {
+        QFETCH(QByteArray, reads);
+        QFETCH(int, answers);
+        Line line;
+        for (const QByteArray &read : reads.split('|'))
+            line.receive(read);
+        QCOMPARE(line.sent, QByteArrayList(answers, kAnswer));
+        QTEST(line.buffer, "buffer");
+        QTEST(line.packetMode == kTrue, "packetMode");
+        QVERIFY(line.frames.isEmpty());
+    }
+
+    // Rows are written with "{" for the start mark, "^" for the escape and
+    // "|" between reads, frames or answers.
+    void packets_data() {
+        QTest::addColumn<QByteArray>("reads");
+        QTest::addColumn<QByteArray>("results"); // "n" refuses a frame, one letter each
+        QTest::addColumn<QByteArray>("frames");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<QByteArray>("buffer");
+        const auto row = [](const char *name, const QByteArray &reads, const char *results,
+                            const QByteArray &frames, const char *sent, const char *buffer = "") {
+            QTest::newRow(name) << reads << QByteArray(results) << frames << QByteArray(sent)
+                                << QByteArray(buffer);
+        };
+        const QByteArray longest = "{" + kLong + "~";
+        row("one frame", "{abc~", "", "{abc~", "reply1");
+        row("noise before the start", "xyz{ab~", "", "{ab~", "reply1");
+        row("no start mark", "ab~", "", "ab~", "reply1");
+        row("escaped end", "{a^~b", "", "", "", "{a^~b");
+        row("end after escaped escape", "{a^^~z", "", "{a^^~", "reply1", "z");
+        row("escape pair split over reads", "{a^|~b~", "", "{a^~b~", "reply1");
+        row("escaped start is data", "{a^{b~", "", "{a^{b~", "reply1");
+        row("two frames in one read", "{a~{b~", "", "{a~|{b~", "reply1|reply2");
+        row("a dropped frame drops the rest of its read", "{a~{b~|{c~", "n", "{a~|{c~", "reply2");
+        row("longest frame", longest, "", longest, "reply1");
+        row("too long: skipped to its end", "{" + kLong + "x|y~{ok~", "", "{ok~", "reply1");
+        row("too long: skipped to the next start", "{" + kLong + kLong + "{ok~", "", "{ok~",
+            "reply1");
+        row("too long: escapes still paired while skipping", "{" + kLong + "xy^~^|{z~{ok~", "",
+            "{ok~", "reply1");
+        row("noise without marks", QByteArray(3 * kLongestFrame + 5, 'n'), "", "", "");
+    }
+
+    void packets() {
+        QFETCH(QByteArray, reads);
+        Line line;
+        line.packetMode = kTrue;
+        QFETCH(QByteArray, results);
+        line.results = results;
+        for (const QByteArray &read : Pieces(reads)) {
+            line.receive(read);
+            QVERIFY(line.buffer.size() < kLongestFrame);
         }
-    };
-    line.receive(Marks("{a~{b~"));
-    QCOMPARE(line.frames, Pieces("{a~|{b~|{d~"));
-    QCOMPARE(line.sent, Pieces("reply1|reply2|reply3"));
-}
+        QFETCH(QByteArray, frames);
+        QCOMPARE(line.frames, Pieces(frames));
+        QFETCH(QByteArray, sent);
+        QCOMPARE(line.sent, Pieces(sent));
+        QFETCH(QByteArray, buffer);
+        QCOMPARE(line.buffer, Marks(buffer));
+        QCOMPARE(line.packetMode, kTrue);
+    }
 
-void LineReceiverTest::resetGivesAFreshLine() {
-    Line line;
-    line.receive("connected");
-    line.receive(Marks("{a~{half^"));
-    QVERIFY(line.packetMode == kTrue && !line.lastPacket.isEmpty());
-    line.receiver.Reset();
-    QVERIFY(line.packetMode == kFalse && line.buffer.isEmpty() && line.lastPacket.isEmpty());
-    line.receive("~Login: ");
-    QCOMPARE(line.sent.last(), kAnswer);
-}
+    // The frame handler may show a window, whose event loop reads the line
+    // again.
+    void inputDuringAFrameWaitsItsTurn() {
+        Line line;
+        line.packetMode = kTrue;
+        int nested = 0;
+        line.duringFrame = [&] {
+            if (nested++ == 0) {
+                line.receive(Marks("{c~"));
+                line.receive(QByteArray(2 * kLongestFrame, 'n') + Marks("{d~"));
+                QCOMPARE(line.frames.size(), 1);
+            }
+        };
+        line.receive(Marks("{a~{b~"));
+        QCOMPARE(line.frames, Pieces("{a~|{b~|{d~"));
+        QCOMPARE(line.sent, Pieces("reply1|reply2|reply3"));
+    }
+
+    void resetGivesAFreshLine() {
+        Line line;
+        line.receive("connected");
+        line.receive(Marks("{a~{half^"));
+        QVERIFY(line.packetMode == kTrue && !line.lastPacket.isEmpty());
+        line.receiver.Reset();
+        QVERIFY(line.packetMode == kFalse && line.buffer.isEmpty() && line.lastPacket.isEmpty());
+        line.receive("~Login: ");
+        QCOMPARE(line.sent.last(), kAnswer);
+    }
+};
 
 QTEST_GUILESS_MAIN(LineReceiverTest)
 #include "test_line_receiver.moc"

@@ -7,6 +7,7 @@
 #include "pktguard_library.h"
 #include "program_state.h"
 #include "scripted_ui.h"
+#include "wire_packets.h"
 
 #include <QCoreApplication>
 #include <QLibrary>
@@ -52,6 +53,9 @@ QByteArray Walk(const QByteArray &data1, const QByteArray &data2 = {}) {
     return seen + (ok == kTrue ? "ok" : "stopped");
 }
 
+const QByteArray kOverflow("An unexpected error occurred in PacketUnString.\r\nErr: 6\r\n"
+                           "Error: Overflow");
+
 } // namespace
 
 class LinkTest : public QObject {
@@ -60,304 +64,284 @@ class LinkTest : public QObject {
   private Q_SLOTS:
     void initTestCase() { modKestenrol::SetFramingCharacters(); }
     void init() { ui_.messages.clear(); }
-    void cleanup();
+
+    void cleanup() {
+        // The codec goes on with the real library.
+        if (QTest::currentTestFunction() == QByteArray("unusableLibraryIsReportedOnce"))
+            QVERIFY(
+                LoadPktGuard(QCoreApplication::applicationDirPath(), PktGuardSearch::FolderOnly));
+    }
+
     // First: the system's library path must not have met the library yet.
-    void unusableLibraryIsReportedOnce_data();
-    void unusableLibraryIsReportedOnce();
-    void encodings_data();
-    void encodings();
-    void requestMatchesTheHostAgreement();
-    void everySingleByteChangeIsRefused();
-    void lengthAndKindFields_data();
-    void lengthAndKindFields();
-    void shortPacketStringsAreRefused();
-    void knownSealedPacketUnpacks();
-    void randomPacketStringsSurviveTheLine();
-    void oversizePacketsAreRefused();
-    void libraryKeepsToItsBufferAndKeys();
+    // Where the library is looked for, and the problem reported, followed by why
+    // each place failed.
+    void unusableLibraryIsReportedOnce_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<bool>("systemPathToo");
+        QTest::addColumn<QByteArray>("problem");
+        const QByteArray empty = empty_.path().toLatin1();
+        const auto whyNot = [](const QString &file) {
+            QLibrary library(file);
+            return library.load() ? QByteArray("loaded") : library.errorString().toLatin1();
+        };
+        const QByteArray folderError = whyNot(empty_.path() + QStringLiteral("/libpktguard.so"));
+        QTest::newRow("missing from the folder")
+            << empty_.path() << false
+            << "could not be loaded from the folder " + empty + ".\r\n" + folderError + "\r\n";
+        QTest::newRow("missing everywhere")
+            << empty_.path() << true
+            << "could not be loaded from the folder " + empty +
+                   " nor from the system's library path.\r\n" + folderError + "\r\n" +
+                   whyNot(QStringLiteral("pktguard")) + "\r\n";
+        QTest::newRow("lacking calls") << QStringLiteral(FAKE_PKTGUARD_DIR) << false
+                                       << QByteArray("found in the folder " FAKE_PKTGUARD_DIR
+                                                     " lacks GetEncryptData, GetDecryptData.\r\n");
+    }
+
+    // Reported once with the stop icon; then every call fails without using the
+    // library (the fake one's checksum would pass anything).
+    void unusableLibraryIsReportedOnce() {
+        QFETCH(QString, folder);
+        QFETCH(bool, systemPathToo);
+        QFETCH(QByteArray, problem);
+        if (problem.contains("\r\nloaded\r\n"))
+            QSKIP("A libpktguard.so is installed on the system's library path");
+        QVERIFY(!LoadPktGuard(folder, systemPathToo ? PktGuardSearch::FolderThenSystemPath
+                                                    : PktGuardSearch::FolderOnly));
+        QCOMPARE(ui_.messages.size(), 1);
+        QCOMPARE(ui_.messages[0].text, "The packet-security library libpktguard.so " + problem +
+                                           "Registration packets can be neither sent nor read.");
+        QCOMPARE(ui_.messages[0].icon, MsgIcon::Critical);
+        QCOMPARE(ui_.messages[0].title, QByteArray("Kestrune Registration"));
+        QCOMPARE(PacketString(1, kTag, kSequence, "data"), QByteArray());
+        QCOMPARE(PacketPack(kRequest), QByteArray());
+        QCOMPARE(PacketUnPack(H("01") + QByteArray(20, 'x') + H("7e")), QByteArray());
+        QCOMPARE(UnString(H("0c00 0100") + kTag + kSequence + "xx").ok, kFalse);
+        QCOMPARE(ui_.messages.size(), 1);
+    }
+
+    // Each row holds what a call gave and what it should give.
+    void encodings_data() {
+        QTest::addColumn<QByteArray>("got");
+        QTest::addColumn<QByteArray>("want");
+        const auto row = [](const char *name, const QByteArray &got, const QByteArray &want) {
+            QTest::newRow(name) << got << want;
+        };
+        const auto unframe = [](const char *hex) { return UnframeBytes(H(hex)).value_or("none"); };
+        row("IntToBytes 1 digit", IntToBytes(0xA), H("0a00"));
+        row("IntToBytes 3 digits", IntToBytes(0x123), H("2301"));
+        row("IntToBytes largest", IntToBytes(0xFFFF), H("ffff"));
+        row("IntToBytes too large", IntToBytes(0x10000), H("0000"));
+        row("IntToBytes negative", IntToBytes(-1), H("0000"));
+        row("IntToByte 0", IntToByte(0), H("00"));
+        row("LongToBytes", LongToBytes(0x12345678), H("78563412"));
+        row("LongToBytes negative", LongToBytes(-2), H("feffffff"));
+        row("BytesToInt largest", N(BytesToInt(H("ff7f"))), "32767");
+        row("BytesToInt 16-bit overflow", N(BytesToInt(H("0080"))), "none");
+        row("BytesToInt short", N(BytesToInt("A")), "65");
+        row("BytesToLong", N(BytesToLong(H("78563412"))), "305419896");
+        row("BytesToLong largest", N(BytesToLong(H("ffffff7f"))), "2147483647");
+        row("BytesToLong 32-bit overflow", N(BytesToLong(H("00000080"))), "none");
+        row("BytesToLong short", N(BytesToLong(H("0102"))), "513");
+        row("ByteToInt high", N(ByteToInt(H("ff41"))), "255");
+        row("ByteToInt empty", N(ByteToInt({})), "0");
+        row("HexPairToInt 1 digit", N(HexPairToInt("7")), "7");
+        row("HexPairToInt upper", N(HexPairToInt("AF")), "175");
+        row("HexPairToInt lower", N(HexPairToInt("af")), "175");
+        row("HexPairToInt not a digit", N(HexPairToInt("G1")), "1");
+        row("HexPairToInt only 2 read", N(HexPairToInt("123")), "18");
+        row("line breaks mixed", NormaliseLineBreaks("a\n\rb\rc"), "a\r\nbc");
+        row("line breaks pair, lone", NormaliseLineBreaks("\r\n\r"), "\r\n");
+        row("line breaks 2 pairs", NormaliseLineBreaks("\n\r\n\r"), "\r\n\r\n");
+        row("line breaks lone at end", NormaliseLineBreaks("x\n"), "x");
+        row("FieldEncode odd padded", FieldEncode("5", " abcde "), H("05000500") + "abcde ");
+        row("FieldEncode empty", FieldEncode("7", "   "), H("07000000"));
+        row("FieldEncode only blanks", FieldEncode("1", "\tx "), H("01000200") + "\tx");
+        row("FieldEncode 2-byte nbr", FieldEncode("300", "ab"), H("2c010200") + "ab");
+        row("FieldEncode not a nbr", FieldEncode("x", "ab"), H("00000200") + "ab");
+        row("fields in two halves",
+            Walk(H("1800 0600 0103 506c"), H("616e 1900 0300 61626320 1a00 0000")),
+            "24=\x01\x03Plan;25=abc;26=;ok");
+        row("fields text cut", Walk(H("1900 0a00 616263")), "25=abc;ok");
+        row("fields lone byte", Walk(H("0100 0100 6120 02")), "1=a;2=;ok");
+        row("fields nbr overflow", Walk(H("0100 0200 6162 0080 0000 0300 0200 6364")),
+            "1=ab;stopped");
+        row("fields length overflow", Walk(H("0100 ffff 6162")), "stopped");
+        row("FrameBytes", FrameBytes(H("61 01 7e 1853 1854 1818 7a")),
+            H("01 61 1853 1854 1818 53 1818 54 1818 1818 7a 7e"));
+        row("unframe last start", unframe("01 6162 01 6364 7e"), "cd");
+        row("unframe first end", unframe("01 6162 7e 6364 7e"), "ab");
+        row("unframe no start", unframe("6162 7e"), "ab");
+        row("unframe other escaped", unframe("01 1878 7e"), "x");
+        row("unframe no end", unframe("01 6162"), "none");
+        row("unframe escaped end", unframe("01 6162 187e"), "none");
+        row("unframe escape at end", unframe("01 6162 18"), "none");
+    }
+
+    void encodings() {
+        QFETCH(QByteArray, got);
+        QFETCH(QByteArray, want);
+        QCOMPARE(got, want);
+    }
+
+    void requestMatchesTheHostAgreement() {
+        QCOMPARE(PktGuardCalcCRC("123456789"), std::optional(0xBB3D));
+        QCOMPARE(PacketString(1, kTag, kSequence, H("03000800 00000000")), kRequest);
+        const Split s = UnString(kRequest);
+        QVERIFY(s.ok == kTrue && s.length == 20 && s.kind == 1);
+        QCOMPARE(s.tag + s.sequence, kTag + kSequence);
+        QCOMPARE(s.data1 + "|" + s.data2, H("03000800") + "|" + H("00000000"));
+        const Split odd = UnString(PacketString(2, kTag, kSequence, "abcde"));
+        QCOMPARE(odd.data1 + "|" + odd.data2, QByteArray("ab|cde"));
+    }
+
+    // A high byte of 128 or more in the length or kind field is also reported:
+    // 128 changes of each.
+    void everySingleByteChangeIsRefused() {
+        for (qsizetype at = 0; at < kRequest.size(); ++at) {
+            for (int delta = 1; delta < 256; ++delta) {
+                QByteArray changed = kRequest;
+                changed[at] = static_cast<char>(changed[at] + delta);
+                QVERIFY2(UnString(changed).ok == kFalse, changed.toHex().constData());
+            }
+        }
+        QCOMPARE(Shown(ui_), QByteArrayList(2 * 128, kOverflow));
+    }
+
+    // Packet strings with their checksum (or a wrong one), and how they split:
+    // whether accepted, the length and kind handed out, and the unexpected
+    // errors reported.
+    void lengthAndKindFields_data() {
+        QTest::addColumn<QByteArray>("packet");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("reports");
+        const auto row = [](const char *name, const QByteArray &packet, bool ok, int length,
+                            int kind, int reports) {
+            QTest::newRow(name) << packet << ok << length << kind << reports;
+        };
+        const QByteArray header = kTag + kSequence;
+        const QByteArray body = kRequest.mid(4, 14);
+        row("length one short", WithCrc(H("1300 0100") + body), false, 19, -1, 0);
+        row("length one over", WithCrc(H("1500 0100") + body), false, 21, -1, 0);
+        row("length above 32767", WithCrc(H("0c80 0100") + header), false, 0, -1, 1);
+        row("kind above 32767", WithCrc(H("0c00 0180") + header), true, 12, 0, 1);
+        row("kind above 32767, checksum wrong", H("0c00 ffff") + header + H("0000"), false, 12, 0,
+            1);
+        row("kind 32767", PacketString(32767, kTag, kSequence, "x"), true, 13, 32767, 0);
+    }
+
+    void lengthAndKindFields() {
+        QFETCH(QByteArray, packet);
+        QFETCH(int, reports);
+        const Split s = UnString(packet);
+        QTEST(s.ok == kTrue, "ok");
+        QTEST(int(s.length), "length");
+        QTEST(int(s.kind), "kind");
+        QCOMPARE(Shown(ui_), QByteArrayList(reports, kOverflow));
+        // Whatever the kind, a packet whose length holds hands out its tag.
+        if (s.length == packet.size())
+            QCOMPARE(s.tag, kTag);
+    }
+
+    // Shorter than header and checksum, even when both hold: nothing is handed
+    // out.
+    void shortPacketStringsAreRefused() {
+        for (qsizetype size = 0; size < kPacketOverhead; ++size) {
+            const QByteArray body =
+                IntToBytes(static_cast<std::int32_t>(size)) + QByteArray(8, 'x');
+            const Split s =
+                UnString(WithCrc(body.left(std::max<qsizetype>(size - 2, 2))).left(size));
+            QVERIFY(s.ok == kFalse && s.kind == -1 && s.length == -1);
+        }
+        QVERIFY(ui_.messages.isEmpty());
+    }
+
+    // A 72-byte packet string sealed by an independent ChaCha20 behind the nonce
+    // 01 7e 18 53 18 54 00 ff 10 20 30 40 (both marks, the escape, and escapes
+    // followed by "S" and "T"), so past the cipher's first 64-byte block, framed.
+    void knownSealedPacketUnpacks() {
+        const QByteArray wire = H("011853185418185318185400ff10203040660c94db667c0f025cf798e82bfbe5"
+                                  "4119b94cdfd31246f4e080ff5d46fc03e88f9e3f453d915ffba6aa8e10edb1d2"
+                                  "101fc71818c4c0fb9e72296c5065f1eed2e061a23831fe5454147e");
+        QCOMPARE(PacketUnPack("line noise" + wire + "more"),
+                 PacketString(2, kTag, kSequence, QByteArray("0123456789").repeated(6)));
+    }
+
+    // Random packet strings holding every byte value from 256 bytes up, through
+    // the line and back; and the same bytes with escapes before "S" and "T"
+    // framed and unframed.
+    void randomPacketStringsSurviveTheLine() {
+        QRandomGenerator random(2036);
+        QList<qsizetype> sizes{12, 13, 256, 2035, 2036};
+        for (int i = 0; i < 100; ++i)
+            sizes.append(random.bounded(12, 2037));
+        for (const qsizetype size : sizes) {
+            QByteArray packet(size, '\0');
+            for (qsizetype i = 0; i < size; ++i)
+                packet[i] = static_cast<char>(i < 256 ? i : random.bounded(256));
+            std::shuffle(packet.begin(), packet.end(), random);
+            const QByteArray wire = PacketPack(packet);
+            QCOMPARE(PacketUnPack(wire), packet);
+            QVERIFY(PacketPack(packet) != wire); // a fresh nonce each time
+            const QByteArray sealed = packet + "\x18S\x18T\x18" + packet;
+            QCOMPARE(UnframeBytes(FrameBytes(sealed)), sealed);
+            const QByteArray data = packet.mid(kPacketOverhead);
+            const Split s = UnString(PacketString(4, kTag, kSequence, data));
+            QVERIFY(s.ok == kTrue && s.data1 + s.data2 == data);
+        }
+    }
+
+    void oversizePacketsAreRefused() {
+        // Bytes before the start mark do not count.
+        const QByteArray fullest = H("01") + QByteArray(2048, 'x') + H("7e");
+        QCOMPARE(PacketUnPack(QByteArray(2049, 'x') + fullest).size(), 2036);
+        QCOMPARE(PacketUnPack(H("01") + QByteArray(2049, 'x') + H("7e")), QByteArray());
+        QCOMPARE(PacketPack(QByteArray(2037, 'x')), QByteArray());
+        QCOMPARE(Shown(ui_).size(), 1);
+        QVERIFY(Shown(ui_)[0].startsWith(
+            "An unexpected error occurred in PacketPack.\r\nErr: 6\r\nError: "));
+    }
+
+    // The library's own calls, with a buffer twice the 2048 bytes they may fill.
+    void libraryKeepsToItsBufferAndKeys() {
+        using Cipher =
+            std::int32_t (*)(const char *, std::int32_t, char *, const char *, const char *);
+        QLibrary library(QCoreApplication::applicationDirPath() +
+                         QStringLiteral("/libpktguard.so"));
+        const auto seal = reinterpret_cast<Cipher>(library.resolve("GetEncryptData"));
+        const auto open = reinterpret_cast<Cipher>(library.resolve("GetDecryptData"));
+        const QByteArray untouched(4096, '\xAA');
+        QByteArray out;
+        const auto call = [&](Cipher cipher, const QByteArray &in, qsizetype length,
+                              const char *key1 = "Kestrune", const char *key2 = "qvxd5073") {
+            out = untouched;
+            const char *data = in.constData();
+            return cipher == nullptr ? -2
+                                     : cipher(data, std::int32_t(length), out.data(), key1, key2);
+        };
+        for (const auto &[cipher, length, written] :
+             {std::tuple(seal, 2036, 2048), std::tuple(open, 2048, 2036), std::tuple(seal, 2037, 0),
+              std::tuple(seal, -1, 0), std::tuple(open, 11, 0), std::tuple(open, 2049, 0)}) {
+            QCOMPARE(call(cipher, untouched, length), written);
+            QCOMPARE(out.mid(written), untouched.mid(written));
+        }
+        // Only the joined key texts count, and a kept key follows the pair in use.
+        QCOMPARE(call(seal, "key check", 9), 21);
+        const QByteArray sealed = out.left(21);
+        for (const auto &[key1, key2, same] :
+             {std::tuple("Kestrune", "qvxd5074", false), std::tuple("qvxd5073", "Kestrune", false),
+              std::tuple("Kestrun", "eqvxd5073", true), std::tuple("Kestrune", "qvxd5073", true)}) {
+            call(open, sealed, 21, key1, key2);
+            QCOMPARE(out.left(9) == "key check", same);
+        }
+    }
 
   private:
     ScriptedUi ui_;
     QTemporaryDir empty_;
 };
-
-void LinkTest::cleanup() {
-    // The codec goes on with the real library.
-    if (QTest::currentTestFunction() == QByteArray("unusableLibraryIsReportedOnce"))
-        QVERIFY(LoadPktGuard(QCoreApplication::applicationDirPath(), PktGuardSearch::FolderOnly));
-}
-
-// Each row holds what a call gave and what it should give.
-void LinkTest::encodings_data() {
-    QTest::addColumn<QByteArray>("got");
-    QTest::addColumn<QByteArray>("want");
-    const auto row = [](const char *name, const QByteArray &got, const QByteArray &want) {
-        QTest::newRow(name) << got << want;
-    };
-    const auto unframe = [](const char *hex) { return UnframeBytes(H(hex)).value_or("none"); };
-    row("IntToBytes 1 digit", IntToBytes(0xA), H("0a00"));
-    row("IntToBytes 3 digits", IntToBytes(0x123), H("2301"));
-    row("IntToBytes 4 digits", IntToBytes(0xBEEF), H("efbe"));
-    row("IntToBytes largest", IntToBytes(0xFFFF), H("ffff"));
-    row("IntToBytes too large", IntToBytes(0x10000), H("0000"));
-    row("IntToBytes negative", IntToBytes(-1), H("0000"));
-    row("IntToByte 0", IntToByte(0), H("00"));
-    row("LongToBytes", LongToBytes(0x12345678), H("78563412"));
-    row("LongToBytes negative", LongToBytes(-2), H("feffffff"));
-    row("BytesToInt largest", N(BytesToInt(H("ff7f"))), "32767");
-    row("BytesToInt 16-bit overflow", N(BytesToInt(H("0080"))), "none");
-    row("BytesToInt short", N(BytesToInt("A")), "65");
-    row("BytesToLong", N(BytesToLong(H("78563412"))), "305419896");
-    row("BytesToLong largest", N(BytesToLong(H("ffffff7f"))), "2147483647");
-    row("BytesToLong 32-bit overflow", N(BytesToLong(H("00000080"))), "none");
-    row("BytesToLong short", N(BytesToLong(H("0102"))), "513");
-    row("ByteToInt high", N(ByteToInt(H("ff41"))), "255");
-    row("ByteToInt empty", N(ByteToInt({})), "0");
-    row("HexPairToInt 1 digit", N(HexPairToInt("7")), "7");
-    row("HexPairToInt upper", N(HexPairToInt("AF")), "175");
-    row("HexPairToInt lower", N(HexPairToInt("af")), "175");
-    row("HexPairToInt not a digit", N(HexPairToInt("G1")), "1");
-    row("HexPairToInt only 2 read", N(HexPairToInt("123")), "18");
-    row("line breaks mixed", NormaliseLineBreaks("a\n\rb\rc"), "a\r\nbc");
-    row("line breaks pair, lone", NormaliseLineBreaks("\r\n\r"), "\r\n");
-    row("line breaks 2 pairs", NormaliseLineBreaks("\n\r\n\r"), "\r\n\r\n");
-    row("line breaks lone at end", NormaliseLineBreaks("x\n"), "x");
-    row("FieldEncode odd padded", FieldEncode("5", " abcde "), H("05000500") + "abcde ");
-    row("FieldEncode empty", FieldEncode("7", "   "), H("07000000"));
-    row("FieldEncode only blanks", FieldEncode("1", "\tx "), H("01000200") + "\tx");
-    row("FieldEncode 2-byte nbr", FieldEncode("300", "ab"), H("2c010200") + "ab");
-    row("FieldEncode not a nbr", FieldEncode("x", "ab"), H("00000200") + "ab");
-    row("fields in two halves",
-        Walk(H("1800 0600 0103 506c"), H("616e 1900 0300 61626320 1a00 0000")),
-        "24=\x01\x03Plan;25=abc;26=;ok");
-    row("fields text cut", Walk(H("1900 0a00 616263")), "25=abc;ok");
-    row("fields lone byte", Walk(H("0100 0100 6120 02")), "1=a;2=;ok");
-    row("fields nbr overflow", Walk(H("0100 0200 6162 0080 0000 0300 0200 6364")), "1=ab;stopped");
-    row("fields length overflow", Walk(H("0100 ffff 6162")), "stopped");
-    row("FrameBytes", FrameBytes(H("61 01 7e 1853 1854 1818 7a")),
-        H("01 61 1853 1854 1818 53 1818 54 1818 1818 7a 7e"));
-    row("unframe last start", unframe("01 6162 01 6364 7e"), "cd");
-    row("unframe first end", unframe("01 6162 7e 6364 7e"), "ab");
-    row("unframe no start", unframe("6162 7e"), "ab");
-    row("unframe other escaped", unframe("01 1878 7e"), "x");
-    row("unframe no end", unframe("01 6162"), "none");
-    row("unframe escaped end", unframe("01 6162 187e"), "none");
-    row("unframe escape at end", unframe("01 6162 18"), "none");
-}
-
-void LinkTest::encodings() {
-    QFETCH(QByteArray, got);
-    QFETCH(QByteArray, want);
-    QCOMPARE(got, want);
-}
-
-void LinkTest::requestMatchesTheHostAgreement() {
-    QCOMPARE(PktGuardCalcCRC("123456789"), std::optional(0xBB3D));
-    QCOMPARE(PacketString(1, kTag, kSequence, H("03000800 00000000")), kRequest);
-    const Split s = UnString(kRequest);
-    QVERIFY(s.ok == kTrue && s.length == 20 && s.kind == 1);
-    QCOMPARE(s.tag + s.sequence, kTag + kSequence);
-    QCOMPARE(s.data1 + "|" + s.data2, H("03000800") + "|" + H("00000000"));
-    const Split odd = UnString(PacketString(2, kTag, kSequence, "abcde"));
-    QCOMPARE(odd.data1 + "|" + odd.data2, QByteArray("ab|cde"));
-}
-
-// A high byte of 128 or more in the length or kind field is also reported:
-// 128 changes of each.
-void LinkTest::everySingleByteChangeIsRefused() {
-    for (qsizetype at = 0; at < kRequest.size(); ++at) {
-        for (int delta = 1; delta < 256; ++delta) {
-            QByteArray changed = kRequest;
-            changed[at] = static_cast<char>(changed[at] + delta);
-            QVERIFY2(UnString(changed).ok == kFalse, changed.toHex().constData());
-        }
-    }
-    QCOMPARE(ui_.messages.size(), 2 * 128);
-    for (const ScriptedUi::Message &message : std::as_const(ui_.messages))
-        QVERIFY(message.text.endsWith(" in PacketUnString.\r\nErr: 6\r\nError: Overflow"));
-}
-
-// Packet strings with their checksum (or a wrong one), and how they split:
-// whether accepted, the length and kind handed out, and the unexpected
-// errors reported.
-void LinkTest::lengthAndKindFields_data() {
-    QTest::addColumn<QByteArray>("packet");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<int>("length");
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<int>("reports");
-    const QByteArray header = kTag + kSequence;
-    QTest::newRow("length one short")
-        << WithCrc(H("1300 0100") + kRequest.mid(4, 14)) << false << 19 << -1 << 0;
-    QTest::newRow("length one over")
-        << WithCrc(H("1500 0100") + kRequest.mid(4, 14)) << false << 21 << -1 << 0;
-    QTest::newRow("length above 32767")
-        << WithCrc(H("0c80 0100") + header) << false << 0 << -1 << 1;
-    QTest::newRow("kind above 32767") << WithCrc(H("0c00 0180") + header) << true << 12 << 0 << 1;
-    QTest::newRow("kind above 32767, checksum wrong")
-        << H("0c00 ffff") + header + H("0000") << false << 12 << 0 << 1;
-    QTest::newRow("kind 32767") << PacketString(32767, kTag, kSequence, "x") << true << 13 << 32767
-                                << 0;
-}
-
-void LinkTest::lengthAndKindFields() {
-    QFETCH(QByteArray, packet);
-    QFETCH(bool, ok);
-    QFETCH(int, length);
-    QFETCH(int, kind);
-    QFETCH(int, reports);
-    const Split s = UnString(packet);
-    QCOMPARE(s.ok, ok ? kTrue : kFalse);
-    QCOMPARE(s.length, length);
-    QCOMPARE(s.kind, kind);
-    QCOMPARE(ui_.messages.size(), reports);
-    for (const ScriptedUi::Message &message : std::as_const(ui_.messages)) {
-        QCOMPARE(message.text,
-                 QByteArray("An unexpected error occurred in PacketUnString.\r\nErr: 6\r\n"
-                            "Error: Overflow"));
-        QCOMPARE(message.icon, MsgIcon::Exclamation);
-        QCOMPARE(message.title, QByteArray("Kestrune Registration"));
-    }
-    // Whatever the kind, a packet whose length holds hands out its tag.
-    if (s.length == packet.size())
-        QCOMPARE(s.tag, kTag);
-}
-
-// Shorter than header and checksum, even when both hold: nothing is handed
-// out.
-void LinkTest::shortPacketStringsAreRefused() {
-    for (qsizetype size = 0; size < kPacketOverhead; ++size) {
-        const QByteArray body = IntToBytes(static_cast<std::int32_t>(size)) + QByteArray(8, 'x');
-        const Split s = UnString(WithCrc(body.left(std::max<qsizetype>(size - 2, 2))).left(size));
-        QVERIFY(s.ok == kFalse && s.kind == -1 && s.length == -1);
-    }
-    QVERIFY(ui_.messages.isEmpty());
-}
-
-// A 72-byte packet string sealed by an independent ChaCha20 behind the nonce
-// 01 7e 18 53 18 54 00 ff 10 20 30 40 (both marks, the escape, and escapes
-// followed by "S" and "T"), so past the cipher's first 64-byte block, framed.
-void LinkTest::knownSealedPacketUnpacks() {
-    const QByteArray wire = H("011853185418185318185400ff10203040660c94db667c0f025cf798e82bfbe5"
-                              "4119b94cdfd31246f4e080ff5d46fc03e88f9e3f453d915ffba6aa8e10edb1d2"
-                              "101fc71818c4c0fb9e72296c5065f1eed2e061a23831fe5454147e");
-    QCOMPARE(PacketUnPack("line noise" + wire + "more"),
-             PacketString(2, kTag, kSequence, QByteArray("0123456789").repeated(6)));
-}
-
-// Random packet strings holding every byte value from 256 bytes up, through
-// the line and back; and the same bytes with escapes before "S" and "T"
-// framed and unframed.
-void LinkTest::randomPacketStringsSurviveTheLine() {
-    QRandomGenerator random(2036);
-    QList<qsizetype> sizes{12, 13, 256, 2035, 2036};
-    for (int i = 0; i < 100; ++i)
-        sizes.append(random.bounded(12, 2037));
-    for (const qsizetype size : sizes) {
-        QByteArray packet(size, '\0');
-        for (qsizetype i = 0; i < size; ++i)
-            packet[i] = static_cast<char>(i < 256 ? i : random.bounded(256));
-        std::shuffle(packet.begin(), packet.end(), random);
-        const QByteArray wire = PacketPack(packet);
-        QCOMPARE(PacketUnPack(wire), packet);
-        QVERIFY(PacketPack(packet) != wire); // a fresh nonce each time
-        const QByteArray sealed = packet + "\x18S\x18T\x18" + packet;
-        QCOMPARE(UnframeBytes(FrameBytes(sealed)), sealed);
-        const QByteArray data = packet.mid(kPacketOverhead);
-        const Split s = UnString(PacketString(4, kTag, kSequence, data));
-        QVERIFY(s.ok == kTrue && s.data1 + s.data2 == data);
-    }
-}
-
-void LinkTest::oversizePacketsAreRefused() {
-    // Bytes before the start mark do not count.
-    const QByteArray fullest = H("01") + QByteArray(2048, 'x') + H("7e");
-    QCOMPARE(PacketUnPack(QByteArray(2049, 'x') + fullest).size(), 2036);
-    QCOMPARE(PacketUnPack(H("01") + QByteArray(2049, 'x') + H("7e")), QByteArray());
-    QCOMPARE(PacketPack(QByteArray(2037, 'x')), QByteArray());
-    QCOMPARE(ui_.messages.size(), 1);
-    QVERIFY(ui_.messages[0].text.startsWith(
-        "An unexpected error occurred in PacketPack.\r\nErr: 6\r\nError: "));
-    QCOMPARE(ui_.messages[0].icon, MsgIcon::Exclamation);
-}
-
-// The library's own calls, with a buffer twice the 2048 bytes they may fill.
-void LinkTest::libraryKeepsToItsBufferAndKeys() {
-    using Cipher = std::int32_t (*)(const char *, std::int32_t, char *, const char *, const char *);
-    QLibrary library(QCoreApplication::applicationDirPath() + QStringLiteral("/libpktguard.so"));
-    const auto seal = reinterpret_cast<Cipher>(library.resolve("GetEncryptData"));
-    const auto open = reinterpret_cast<Cipher>(library.resolve("GetDecryptData"));
-    const QByteArray untouched(4096, '\xAA');
-    QByteArray out;
-    const auto call = [&](Cipher cipher, const QByteArray &in, qsizetype length,
-                          const char *key1 = "Kestrune", const char *key2 = "qvxd5073") {
-        out = untouched;
-        const char *data = in.constData();
-        return cipher == nullptr ? -2 : cipher(data, std::int32_t(length), out.data(), key1, key2);
-    };
-    for (const auto &[cipher, length, written] :
-         {std::tuple(seal, 2036, 2048), std::tuple(open, 2048, 2036), std::tuple(seal, 2037, 0),
-          std::tuple(seal, -1, 0), std::tuple(open, 11, 0), std::tuple(open, 2049, 0)}) {
-        QCOMPARE(call(cipher, untouched, length), written);
-        QCOMPARE(out.mid(written), untouched.mid(written));
-    }
-    // Only the joined key texts count, and a kept key follows the pair in use.
-    QCOMPARE(call(seal, "key check", 9), 21);
-    const QByteArray sealed = out.left(21);
-    for (const auto &[key1, key2, same] :
-         {std::tuple("Kestrune", "qvxd5074", false), std::tuple("qvxd5073", "Kestrune", false),
-          std::tuple("Kestrun", "eqvxd5073", true), std::tuple("Kestrune", "qvxd5073", true)}) {
-        call(open, sealed, 21, key1, key2);
-        QCOMPARE(out.left(9) == "key check", same);
-    }
-}
-
-// Where the library is looked for, and the problem reported, followed by why
-// each place failed.
-void LinkTest::unusableLibraryIsReportedOnce_data() {
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<bool>("systemPathToo");
-    QTest::addColumn<QByteArray>("problem");
-    const QByteArray empty = empty_.path().toLatin1();
-    const auto whyNot = [](const QString &file) {
-        QLibrary library(file);
-        return library.load() ? QByteArray("loaded") : library.errorString().toLatin1();
-    };
-    const QByteArray folderError = whyNot(empty_.path() + QStringLiteral("/libpktguard.so"));
-    QTest::newRow("missing from the folder")
-        << empty_.path() << false
-        << "could not be loaded from the folder " + empty + ".\r\n" + folderError + "\r\n";
-    QTest::newRow("missing everywhere")
-        << empty_.path() << true
-        << "could not be loaded from the folder " + empty +
-               " nor from the system's library path.\r\n" + folderError + "\r\n" +
-               whyNot(QStringLiteral("pktguard")) + "\r\n";
-    QTest::newRow("lacking calls") << QStringLiteral(FAKE_PKTGUARD_DIR) << false
-                                   << QByteArray("found in the folder " FAKE_PKTGUARD_DIR
-                                                 " lacks GetEncryptData, GetDecryptData.\r\n");
-}
-
-// Reported once with the stop icon; then every call fails without using the
-// library (the fake one's checksum would pass anything).
-void LinkTest::unusableLibraryIsReportedOnce() {
-    QFETCH(QString, folder);
-    QFETCH(bool, systemPathToo);
-    QFETCH(QByteArray, problem);
-    if (problem.contains("\r\nloaded\r\n"))
-        QSKIP("A libpktguard.so is installed on the system's library path");
-    QVERIFY(!LoadPktGuard(folder, systemPathToo ? PktGuardSearch::FolderThenSystemPath
-                                                : PktGuardSearch::FolderOnly));
-    QCOMPARE(ui_.messages.size(), 1);
-    QCOMPARE(ui_.messages[0].text, "The packet-security library libpktguard.so " + problem +
-                                       "Registration packets can be neither sent nor read.");
-    QCOMPARE(ui_.messages[0].icon, MsgIcon::Critical);
-    QCOMPARE(ui_.messages[0].title, QByteArray("Kestrune Registration"));
-    QCOMPARE(PacketString(1, kTag, kSequence, "data"), QByteArray());
-    QCOMPARE(PacketPack(kRequest), QByteArray());
-    QCOMPARE(PacketUnPack(H("01") + QByteArray(20, 'x') + H("7e")), QByteArray());
-    QCOMPARE(UnString(H("0c00 0100") + kTag + kSequence + "xx").ok, kFalse);
-    QCOMPARE(ui_.messages.size(), 1);
-}
 
 QTEST_MAIN(LinkTest)
 #include "test_link.moc"
