@@ -1,6 +1,5 @@
 #include "program_folder.h"
 #include "registry.h"
-#include "sqlite_registry.h"
 #include "store_access.h"
 #include "store_connection.h"
 #include "store_holder.h"
@@ -172,8 +171,6 @@ void RegistryTest::textsKeysAndLetterCase() {
              kTrue);
     QCOMPARE(read("Command1") + read("Command2"), QByteArray("-1:one-1: "));
     // Creating the key created its parents.
-    QCOMPARE(read("x", "Software\\Corvane Telecom PLC"), QByteArray("0:"));
-    QCOMPARE(RegLastStatus(), ERROR_FILE_NOT_FOUND);
     winreg::RegHandle parent = 0;
     QCOMPARE(registryApi().RegOpenKeyExA(winreg::HKEY_LOCAL_MACHINE,
                                          "SOFTWARE\\Corvane Telecom PLC", winreg::KEY_RIGHTS,
@@ -357,11 +354,9 @@ void RegistryTest::userOutsideTheGroupIsTold() {
         ::_exit(0);
     }
     ::close(fds[1]);
-    QByteArray report;
-    char buffer[512];
-    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
-        report.append(buffer, n);
-    ::close(fds[0]);
+    QFile reader;
+    QVERIFY(reader.open(fds[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+    const QByteArray report = reader.readAll();
     int status = 0;
     QCOMPARE(::waitpid(child, &status, 0), child);
     QCOMPARE(report.left(2), QByteArray("0\n"));

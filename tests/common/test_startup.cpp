@@ -12,7 +12,6 @@
 
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 #include <QtTest>
 #include <sys/stat.h>
 

@@ -44,7 +44,6 @@ class TermsTest : public QObject {
     void missingOrUnreadableFileOffersCloseOnly();
     void keysPressTheFocusedButton_data();
     void keysPressTheFocusedButton();
-    void activationRestoresThePointer();
 
   private:
     std::unique_ptr<ProgramFolder> machine_;
@@ -183,8 +182,12 @@ void TermsTest::keysPressTheFocusedButton() {
         terms.cmdClose->setVisible(true);
         gTermsAccepted = kTrue;
     }
+    // Activating the window, not only loading it, sets the arrow back.
+    script.setMousePointer(MousePointer::Hourglass);
     terms.show();
+    terms.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&terms));
+    QCOMPARE(script.mousePointer(), MousePointer::Default);
     terms.findChild<QPushButton *>(button)->setFocus();
     QCOMPARE(QApplication::focusWidget()->objectName(), button);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
@@ -193,18 +196,6 @@ void TermsTest::keysPressTheFocusedButton() {
     // Accepted, the hourglass stays until the next window is activated.
     if (accepted)
         QCOMPARE(script.mousePointer(), MousePointer::Hourglass);
-}
-
-// Activating the window, not only loading it, sets the arrow back.
-void TermsTest::activationRestoresThePointer() {
-    ScriptedUi script;
-    machine_->writeFile(QStringLiteral("terms.txt"), "Terms\r\n");
-    frmTerms terms;
-    script.setMousePointer(MousePointer::Hourglass);
-    terms.show();
-    terms.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&terms));
-    QCOMPARE(script.mousePointer(), MousePointer::Default);
 }
 
 QTEST_MAIN(TermsTest)
