@@ -130,9 +130,7 @@ class RegistryTest : public QObject {
   private Q_SLOTS:
     void init() { machine_ = std::make_unique<ProgramFolder>(); }
     void cleanup() { machine_.reset(); }
-    void textsKeysAndLetterCase();
-    void storedBytesAndTypes();
-    void missingStoreKeyOrValue();
+    void valuesAsStored();
     void storeIsPrivateAndBadFilesFailSafely();
     void filesOthersCouldWriteAreRefused_data();
     void filesOthersCouldWriteAreRefused();
@@ -150,7 +148,20 @@ class RegistryTest : public QObject {
     std::unique_ptr<ProgramFolder> machine_;
 };
 
-void RegistryTest::textsKeysAndLetterCase() {
+// Missing store, key or value; texts and letter case; raw values as other
+// software may store them.
+void RegistryTest::valuesAsStored() {
+    QCOMPARE(commands(), QByteArray("|"));
+    QCOMPARE(read("Command1"), QByteArray("0:"));
+    QCOMPARE(RegLastStatus(), ERROR_FILE_NOT_FOUND);
+    // Reading never creates the store.
+    QVERIFY(!QFileInfo::exists(machine_->registryPath()));
+    QVERIFY(write("Command1", "x", "SOFTWARE\\Other"));
+    QCOMPARE(read("Command1"), QByteArray("0:"));
+    QCOMPARE(RegLastStatus(), ERROR_FILE_NOT_FOUND);
+    QVERIFY(write("Command2", "two"));
+    QCOMPARE(commands(), QByteArray("|two"));
+
     const QByteArray latin1("caf\xe9 \x01~\x18", 8);
     QVERIFY(
         write("Command1", latin1, "software\\CORVANE telecom plc\\kestrune\\servers\\KESTRUNE"));
@@ -177,9 +188,7 @@ void RegistryTest::textsKeysAndLetterCase() {
                                          &parent),
              ERROR_SUCCESS);
     registryApi().RegCloseKey(parent);
-}
 
-void RegistryTest::storedBytesAndTypes() {
     storeRaw("WithZero", winreg::REG_SZ, QByteArray("abc\0", 4));
     storeRaw("TwoZeros", winreg::REG_SZ, QByteArray("ab\0\0", 4));
     storeRaw("Empty", winreg::REG_SZ, "");
@@ -196,19 +205,6 @@ void RegistryTest::storedBytesAndTypes() {
     QCOMPARE(read("Number"), QByteArray("-1:10000"));
     QCOMPARE(read("Big"), QByteArray("-1:4294967295"));
     QCOMPARE(read("Binary"), QByteArray("-1:untouched"));
-}
-
-void RegistryTest::missingStoreKeyOrValue() {
-    QCOMPARE(commands(), QByteArray("|"));
-    QCOMPARE(read("Command1"), QByteArray("0:"));
-    QCOMPARE(RegLastStatus(), ERROR_FILE_NOT_FOUND);
-    // Reading never creates the store.
-    QVERIFY(!QFileInfo::exists(machine_->registryPath()));
-    QVERIFY(write("Command1", "x", "SOFTWARE\\Other"));
-    QCOMPARE(read("Command1"), QByteArray("0:"));
-    QCOMPARE(RegLastStatus(), ERROR_FILE_NOT_FOUND);
-    QVERIFY(write("Command2", "two"));
-    QCOMPARE(commands(), QByteArray("|two"));
 }
 
 void RegistryTest::storeIsPrivateAndBadFilesFailSafely() {
