@@ -1,17 +1,12 @@
 // A second process for the registry tests. Modes:
-//   loop NAME COUNT   writes NAME = "<n>" for n = 1..COUNT through the
-//                     registry layer, printing each n once it is stored
-//                     (and "fail n" when a write fails)
-//   hold NAME VALUE   opens a write transaction on the store, writes VALUE
-//                     raw and enough junk to spill into the database's log,
-//                     prints "holding" and waits without committing
-//   lock              holds the store as a writer (BEGIN EXCLUSIVE): others
-//                     may still read
-//   lock-all          holds the store so that no one else may even read it
-//   pair USER PASS    writes Command1 and Command2 together through the
-//                     registry layer, printing "between" and waiting after
-//                     the first of the two is written
-// The holding modes wait until standard input closes, at most 5 seconds.
+//   loop NAME COUNT  writes NAME = n for n = 1..COUNT, printing n (or "fail n")
+//   hold NAME VALUE  writes VALUE and enough junk to spill into the log
+//                    without committing, prints "holding" and waits
+//   lock             holds the store as a writer; others may still read
+//   lock-all         holds the store so that no one else may even read it
+//   pair USER PASS   writes Command1 and Command2 together, printing
+//                    "between" and waiting after the first is written
+// Waiting ends when standard input closes, at the latest after 5 seconds.
 #include "registry.h"
 #include "sqlite_registry.h"
 
@@ -82,10 +77,9 @@ int traceEveryConnection(sqlite3 *db, const char ** /*error*/, const void * /*ap
 
 int pair(const QByteArray &userName, const QByteArray &password) {
     sqlite3_auto_extension(reinterpret_cast<void (*)()>(traceEveryConnection));
-    return RegWriteStrings(winreg::HKEY_LOCAL_MACHINE, kServiceKey,
-                           {{kCommand1Value, userName}, {kCommand2Value, password}}) == kTrue
-               ? 0
-               : 1;
+    const Flag ok = RegWriteStrings(winreg::HKEY_LOCAL_MACHINE, kServiceKey,
+                                    {{kCommand1Value, userName}, {kCommand2Value, password}});
+    return ok == kTrue ? 0 : 1;
 }
 
 } // namespace
@@ -102,7 +96,6 @@ int main(int argc, char *argv[]) {
         return holdWith("PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE");
     if (argc == 4 && mode == "pair")
         return pair(argv[2], argv[3]);
-    std::fprintf(stderr, "usage: registry_writer loop NAME COUNT | hold NAME VALUE | lock | "
-                         "lock-all | pair USER PASS\n");
+    std::fprintf(stderr, "usage: registry_writer loop|hold|lock|lock-all|pair ...\n");
     return 2;
 }

@@ -50,9 +50,7 @@ class PaintingTest : public QObject {
   private Q_SLOTS:
     void tileOrigins();
     void tilePictureCoversTheWidget();
-    void splashFrame();
-    void splashCaptions_data();
-    void splashCaptions();
+    void splashFrameAndCaptions();
 };
 
 void PaintingTest::tileOrigins() {
@@ -91,67 +89,59 @@ void PaintingTest::tilePictureCoversTheWidget() {
 }
 
 // 3420 x 4455 twips, borderless and black, white lines along the left and
-// top edges, framed in grey.
-void PaintingTest::splashFrame() {
+// top edges, framed in grey; each caption in its place, Arial of its size in
+// its colour, centred, and drawn whole.
+void PaintingTest::splashFrameAndCaptions() {
     ScriptedUi script;
     modKestenrol::gAppPath = "/nonexistent/";
     frmSplash splash;
     QCOMPARE(splash.size(), QSize(228, 297));
     QVERIFY(splash.windowFlags().testFlag(Qt::FramelessWindowHint));
     QCOMPARE(splash.imgKestrune->geometry(), QRect(20, 12, 183, 180));
+    QVERIFY(splash.imgKestrune->pixmap().isNull());
     const QImage image = splash.grab().toImage();
+    const QColor white(Qt::white);
     const QColor grey(128, 128, 128);
-    QCOMPARE(image.pixelColor(0, 150), QColor(Qt::white));
-    QCOMPARE(image.pixelColor(150, 0), QColor(Qt::white));
+    QCOMPARE(image.pixelColor(0, 150), white);
+    QCOMPARE(image.pixelColor(150, 0), white);
     QCOMPARE(image.pixelColor(227, 150), grey);
     QCOMPARE(image.pixelColor(150, 296), grey);
     QCOMPARE(image.pixelColor(5, 150), QColor(Qt::black));
     QCOMPARE(image.pixelColor(110, 100), QColor(Qt::black));
-}
 
-void PaintingTest::splashCaptions_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QRect>("place");
-    QTest::addColumn<qreal>("points");
-    QTest::addColumn<bool>("bold");
-    QTest::addColumn<QColor>("colour");
-    QTest::newRow("lblKestrune") << u"lblKestrune"_s << u"Kestrune"_s << QRect(10, 196, 209, 61)
-                                 << 36.0 << true << QColor(Qt::white);
-    QTest::newRow("lblGameNetwork")
-        << u"lblGameNetwork"_s << u"The games network"_s << QRect(10, 260, 209, 25) << 14.25
-        << false << QColor(192, 192, 255);
-}
-
-// Each caption in its place, Arial of its size in its colour, centred, and
-// drawn whole.
-void PaintingTest::splashCaptions() {
-    QFETCH(QString, name);
-    QFETCH(QString, text);
-    QFETCH(QRect, place);
-    QFETCH(qreal, points);
-    QFETCH(bool, bold);
-    QFETCH(QColor, colour);
-    ScriptedUi script;
-    modKestenrol::gAppPath = "/nonexistent/";
-    frmSplash splash;
-    const QLabel *caption = name == u"lblKestrune"_s ? splash.lblKestrune : splash.lblGameNetwork;
-    QCOMPARE(caption->text(), text);
-    QCOMPARE(caption->geometry(), place);
-    QCOMPARE(caption->font().family(), u"Arial"_s);
-    QCOMPARE(caption->font().pointSizeF(), points);
-    QCOMPARE(caption->font().bold(), bold);
-    QVERIFY(caption->alignment().testFlag(Qt::AlignHCenter));
-    const QRect needed = QFontMetrics(caption->font())
-                             .boundingRect(caption->rect(), int(caption->alignment()), text);
-    QVERIFY2(caption->rect().contains(needed),
-             qPrintable(text + u" needs "_s + QString::number(needed.width()) + u"x"_s +
-                        QString::number(needed.height())));
-    const QImage image = splash.grab().toImage();
-    QVERIFY(pixelsOf(image, place, colour) > 0);
-    // Nothing of the caption's colour outside it, but for the frame's lines.
-    QCOMPARE(pixelsOf(image, QRect(place.left(), place.bottom() + 1, place.width(), 10), colour),
-             0);
+    struct Caption {
+        const QLabel *label;
+        QString text;
+        QRect place;
+        qreal points;
+        bool bold;
+        QColor colour;
+    };
+    for (const Caption &caption :
+         {Caption{splash.lblKestrune, u"Kestrune"_s, {10, 196, 209, 61}, 36.0, true, white},
+          Caption{splash.lblGameNetwork,
+                  u"The games network"_s,
+                  {10, 260, 209, 25},
+                  14.25,
+                  false,
+                  QColor(192, 192, 255)}}) {
+        const QLabel *label = caption.label;
+        QCOMPARE(label->text(), caption.text);
+        QCOMPARE(label->geometry(), caption.place);
+        QCOMPARE(label->font().family(), u"Arial"_s);
+        QCOMPARE(label->font().pointSizeF(), caption.points);
+        QCOMPARE(label->font().bold(), caption.bold);
+        QVERIFY(label->alignment().testFlag(Qt::AlignHCenter));
+        const QRect needed =
+            QFontMetrics(label->font())
+                .boundingRect(label->rect(), int(label->alignment()), caption.text);
+        QVERIFY2(label->rect().contains(needed), qPrintable(caption.text));
+        QVERIFY(pixelsOf(image, caption.place, caption.colour) > 0);
+        // Nothing of the caption's colour below it, but for the frame's lines.
+        const QRect below(caption.place.left(), caption.place.bottom() + 1, caption.place.width(),
+                          10);
+        QCOMPARE(pixelsOf(image, below, caption.colour), 0);
+    }
 }
 
 QTEST_MAIN(PaintingTest)

@@ -37,23 +37,34 @@ class SettingsTest : public QObject {
     void roundTripInAPrivateFile();
     void textsAndPathsAsTheyRead_data();
     void textsAndPathsAsTheyRead();
-    void privateWhateverTheUmask();
     void unwritableOrDamagedStores();
 
   private:
     std::unique_ptr<ProgramFolder> machine_;
 };
 
+// Texts read back as saved, from a file kept private under any umask and
+// tightened again before a password goes in or a section is taken out.
 void SettingsTest::roundTripInAPrivateFile() {
     QCOMPARE(GetSetting(kApp, "Properties", "AppPath"), QByteArray());
     const QByteArray latin1("  Zo\xeb O'Brien, = \"x\" ; [y] / \\ #z @Variant(x)  ", 47);
+    const mode_t umask = ::umask(0);
     QVERIFY(SaveSetting(kApp, "Page1", "Name", latin1));
+    ::umask(umask);
+    QCOMPARE(modeOf(machine_->configHome() + QStringLiteral("/Kestrune")), 0700u);
+    QCOMPARE(modeOf(settingsFile()), 0600u);
     QVERIFY(SaveSetting(kApp, "Page2", "Nick", "kes"));
     QCOMPARE(GetSetting(kApp, "Page1", "Name"), latin1);
+    const auto owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    QVERIFY(QFile::setPermissions(settingsFile(), owner | QFileDevice::ReadOther));
+    QVERIFY(SaveSetting(kApp, "Page3", "Password", "secret"));
+    QCOMPARE(modeOf(settingsFile()), 0600u);
+    QVERIFY(QFile::setPermissions(settingsFile(), owner | QFileDevice::ReadGroup));
     QVERIFY(DeleteSetting(kApp, "Page1"));
+    QCOMPARE(modeOf(settingsFile()), 0600u);
     QCOMPARE(GetSetting(kApp, "Page1", "Name"), QByteArray());
     QCOMPARE(GetSetting(kApp, "Page2", "Nick"), QByteArray("kes"));
-    QCOMPARE(modeOf(settingsFile()), 0600u);
+    QCOMPARE(GetSetting(kApp, "Page3", "Password"), QByteArray("secret"));
 }
 
 // What is stored, how the settings file shows it, and what reads back.
@@ -78,39 +89,20 @@ void SettingsTest::textsAndPathsAsTheyRead() {
     QFETCH(QByteArray, stored);
     QFETCH(QByteArray, shown);
     QFETCH(QByteArray, readBack);
+    const auto value = [path] {
+        return path ? GetPathSetting(kApp, "Properties", "Value")
+                    : GetSetting(kApp, "Properties", "Value");
+    };
     QVERIFY(path ? SavePathSetting(kApp, "Properties", "Value", stored)
                  : SaveSetting(kApp, "Properties", "Value", stored));
     QVERIFY2(fileText().contains("Value=" + shown + '\n'), fileText().constData());
-    QCOMPARE(path ? GetPathSetting(kApp, "Properties", "Value")
-                  : GetSetting(kApp, "Properties", "Value"),
-             readBack);
+    QCOMPARE(value(), readBack);
     // A file written by hand reads the same.
     QFile file(settingsFile());
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("[Properties]\nValue=" + shown + '\n');
     file.close();
-    QCOMPARE(path ? GetPathSetting(kApp, "Properties", "Value")
-                  : GetSetting(kApp, "Properties", "Value"),
-             readBack);
-}
-
-void SettingsTest::privateWhateverTheUmask() {
-    const mode_t umask = ::umask(0);
-    QVERIFY(SaveSetting(kApp, "Properties", "AppPath", "/x"));
-    ::umask(umask);
-    QCOMPARE(modeOf(machine_->configHome() + QStringLiteral("/Kestrune")), 0700u);
-    QCOMPARE(modeOf(settingsFile()), 0600u);
-    // A file others could read is tightened before the password goes in,
-    // and before a section is taken out.
-    QVERIFY(QFile::setPermissions(settingsFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                      QFileDevice::ReadOther));
-    QVERIFY(SaveSetting(kApp, "Page3", "Password", "secret"));
-    QCOMPARE(modeOf(settingsFile()), 0600u);
-    QVERIFY(QFile::setPermissions(settingsFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                      QFileDevice::ReadGroup));
-    QVERIFY(DeleteSetting(kApp, "Page3"));
-    QCOMPARE(modeOf(settingsFile()), 0600u);
-    QCOMPARE(GetSetting(kApp, "Properties", "AppPath"), QByteArray("/x"));
+    QCOMPARE(value(), readBack);
 }
 
 void SettingsTest::unwritableOrDamagedStores() {

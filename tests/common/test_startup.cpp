@@ -12,11 +12,11 @@
 
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 #include <QtTest>
 #include <sys/stat.h>
 
 using namespace modKestenrol;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -34,9 +34,6 @@ class UnwritableSettings final : public SettingsStore {
   public:
     UnwritableSettings() { setSettingsStore(this); }
     ~UnwritableSettings() override { setSettingsStore(nullptr); }
-    UnwritableSettings(const UnwritableSettings &) = delete;
-    UnwritableSettings &operator=(const UnwritableSettings &) = delete;
-
     QByteArray read(const QByteArray &app, const QByteArray &section,
                     const QByteArray &key) override {
         ++reads;
@@ -85,12 +82,9 @@ class StartupTest : public QObject {
     void cleanup() { machine_.reset(); }
     void appPathSetting_data();
     void appPathSetting();
-    void folderNamedInUtf8IsFound();
     void blanksOnBothReadsEndTheProgram();
-    void acceptingOpensTheWizard_data();
-    void acceptingOpensTheWizard();
-    void rejectingOrClosingEndsTheProgram();
-    void splashShowsTheLogoWhenPresent();
+    void termsDecideTheWizard_data();
+    void termsDecideTheWizard();
     void installedCopyKeepsItsFilesInTheUsersFolder();
 
   private:
@@ -104,48 +98,36 @@ void StartupTest::init() {
     gAppPath.clear();
 }
 
+// The folder stored (none on a first run) and what follows it in the setting.
 void StartupTest::appPathSetting_data() {
-    QTest::addColumn<bool>("stored");
+    QTest::addColumn<QString>("stored");
     QTest::addColumn<QByteArray>("suffix");
-    QTest::newRow("first run") << false << QByteArray();
-    QTest::newRow("stored folder") << true << QByteArray();
-    QTest::newRow("trailing separator") << true << QByteArray("/");
+    QTest::newRow("first run") << QString() << QByteArray();
+    QTest::newRow("stored folder named in UTF-8") << u"Zo\u00eb \u201cK\u201d"_s << QByteArray();
+    QTest::newRow("trailing separator") << u"program"_s << QByteArray("/");
 }
 
 void StartupTest::appPathSetting() {
-    QFETCH(bool, stored);
+    QFETCH(QString, stored);
     QFETCH(QByteArray, suffix);
     ScriptedUi script;
-    const QByteArray folder = QFile::encodeName(machine_->path());
-    if (stored)
-        setAppPath(folder + suffix);
+    const QString folder = machine_->root() + u'/' + stored;
+    if (!stored.isEmpty()) {
+        QVERIFY(QDir().mkpath(folder));
+        QFile(folder + u"/terms.txt"_s).open(QIODevice::WriteOnly);
+        setAppPath(QFile::encodeName(folder) + suffix);
+    }
     // A first run records the program's own folder; so does a stored value
     // ending in a separator.
-    const QByteArray expected = stored && suffix.isEmpty() ? folder : ProgramFileFolder();
-    QByteArray appPath;
-    QVERIFY(FindAppPath(appPath));
+    const bool kept = !stored.isEmpty() && suffix.isEmpty();
+    const QByteArray expected = kept ? QFile::encodeName(folder) : ProgramFileFolder();
+    QVERIFY(FindAppPath(gAppPath));
     QCOMPARE(::appPathSetting(), expected);
-    QCOMPARE(appPath, expected + '/');
+    QCOMPARE(gAppPath, expected + '/');
+    if (kept)
+        QCOMPARE(FindProgramFile("terms.txt"), QFile::encodeName(folder + u"/terms.txt"_s));
     QVERIFY(script.messages.isEmpty());
     QCOMPARE(script.beeps, 0);
-}
-
-// The settings file names the program folder as it reads.
-void StartupTest::folderNamedInUtf8IsFound() {
-    ScriptedUi script;
-    const QString folder = machine_->root() + QStringLiteral("/Zo\u00eb \u201cK\u201d");
-    QVERIFY(QDir().mkpath(folder));
-    QFile terms(folder + QStringLiteral("/terms.txt"));
-    QVERIFY(terms.open(QIODevice::WriteOnly));
-    QVERIFY(QDir().mkpath(machine_->configHome() + QStringLiteral("/Kestrune")));
-    QFile settings(machine_->configHome() + QStringLiteral("/Kestrune/KestruneRegistration.ini"));
-    QVERIFY(settings.open(QIODevice::WriteOnly));
-    settings.write("[Properties]\nAppPath=" + folder.toUtf8() + '\n');
-    settings.close();
-    QVERIFY(FindAppPath(gAppPath));
-    QCOMPARE(gAppPath, QFile::encodeName(folder) + '/');
-    QCOMPARE(FindProgramFile("terms.txt"), QFile::encodeName(terms.fileName()));
-    QCOMPARE(::appPathSetting(), QFile::encodeName(folder));
 }
 
 void StartupTest::blanksOnBothReadsEndTheProgram() {
@@ -168,80 +150,62 @@ void StartupTest::blanksOnBothReadsEndTheProgram() {
     QVERIFY(!wizardOpened);
 }
 
-// Without blue.bmp first: the tile, once loaded, stays for the process.
-void StartupTest::acceptingOpensTheWizard_data() {
-    QTest::addColumn<bool>("tile");
-    QTest::newRow("without blue.bmp") << false;
-    QTest::newRow("with blue.bmp") << true;
+// The pictures present or not, then how the terms are answered (by a button
+// or the close box). Without the pictures first: the tile, once loaded,
+// stays for the process.
+void StartupTest::termsDecideTheWizard_data() {
+    QTest::addColumn<bool>("pictures");
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("accepted without blue.bmp and kestrune.bmp") << false << u"cmdAccept"_s;
+    QTest::newRow("rejected") << false << u"cmdReject"_s;
+    QTest::newRow("closed") << false << QString();
+    QTest::newRow("accepted with blue.bmp and kestrune.bmp") << true << u"cmdAccept"_s;
 }
 
-void StartupTest::acceptingOpensTheWizard() {
-    QFETCH(bool, tile);
+void StartupTest::termsDecideTheWizard() {
+    QFETCH(bool, pictures);
+    QFETCH(QString, answer);
     ScriptedUi script;
     setAppPath(QFile::encodeName(machine_->path()));
-    if (tile) {
-        QVERIFY(QFile::copy(QStringLiteral(KESTRUNE_SAMPLE_DIR "/blue.bmp"),
-                            machine_->path() + QStringLiteral("/blue.bmp")));
+    for (const QString &name : {u"blue.bmp"_s, u"kestrune.bmp"_s}) {
+        QVERIFY(!pictures || QFile::copy(QStringLiteral(KESTRUNE_SAMPLE_DIR "/") + name,
+                                         machine_->path() + u'/' + name));
     }
-    bool wizardOpened = false;
-    script.modalActions.append(fireSplashTimer);
+    script.modalActions.append([&](QDialog &dialog) {
+        QCOMPARE(script.mousePointer(), MousePointer::Hourglass);
+        QCOMPARE(dynamic_cast<frmSplash &>(dialog).imgKestrune->pixmap().size(),
+                 pictures ? QSize(183, 180) : QSize(0, 0));
+        fireSplashTimer(dialog);
+    });
     script.modalActions.append([&](QDialog &dialog) {
         // The terms are loaded: the splash's hourglass is gone.
         QCOMPARE(script.mousePointer(), MousePointer::Default);
-        dynamic_cast<frmTerms &>(dialog).cmdAccept->click();
+        answer.isEmpty() ? static_cast<void>(dialog.close())
+                         : dialog.findChild<QPushButton *>(answer)->click();
     });
+    bool wizardOpened = false;
     Main([&] { wizardOpened = true; });
-    QVERIFY(wizardOpened);
-    QVERIFY(!script.ended);
+    const bool accepted = answer == u"cmdAccept"_s;
+    QCOMPARE(wizardOpened, accepted);
+    QCOMPARE(script.ended, !accepted);
+    QCOMPARE(script.endStatus, 0);
+    QVERIFY(script.messages.isEmpty());
+    QCOMPARE(script.modalTitles,
+             (QList<QByteArray>{"Kestrune", "Kestrune - Terms and Conditions"}));
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    QVERIFY(std::none_of(windows.cbegin(), windows.cend(),
+                         [](const QWidget *window) { return window->isVisible(); }));
     const char marks[] = {gPacketStart, gPacketEnd, gPacketEscape};
     QCOMPARE(QByteArray(marks, 3), QByteArray("\x01~\x18"));
     QCOMPARE(gAppPath, machine_->appPath());
-    QCOMPARE(script.modalTitles,
-             (QList<QByteArray>{"Kestrune", "Kestrune - Terms and Conditions"}));
-    QCOMPARE(frmColors::instance().imgBlue->size(), tile ? QSize(80, 80) : QSize(0, 0));
+    QCOMPARE(frmColors::instance().imgBlue->size(), pictures ? QSize(80, 80) : QSize(0, 0));
     // A page tiled from it: blue.bmp's blue, or its own colour untouched.
     TiledBox page;
     page.resize(100, 60);
     const QImage painted = page.grab().toImage();
-    const QColor plain = page.palette().color(QPalette::Window);
-    int tiled = 0;
-    for (int y = 0; y < painted.height(); ++y) {
-        for (int x = 0; x < painted.width(); ++x)
-            tiled += painted.pixelColor(x, y) == plain ? 0 : 1;
-    }
-    QCOMPARE(tiled > 0, tile);
-    QVERIFY(script.messages.isEmpty());
-}
-
-void StartupTest::rejectingOrClosingEndsTheProgram() {
-    setAppPath(QFile::encodeName(machine_->path()));
-    for (const bool useCloseBox : {false, true}) {
-        ScriptedUi script;
-        bool wizardOpened = false;
-        script.modalActions.append(fireSplashTimer);
-        script.modalActions.append([&](QDialog &dialog) {
-            auto &terms = dynamic_cast<frmTerms &>(dialog);
-            useCloseBox ? static_cast<void>(terms.close()) : terms.cmdReject->click();
-        });
-        Main([&] { wizardOpened = true; });
-        QVERIFY(script.ended);
-        QCOMPARE(script.endStatus, 0);
-        QVERIFY(!wizardOpened);
-        QVERIFY(script.messages.isEmpty());
-        const QWidgetList windows = QApplication::topLevelWidgets();
-        QVERIFY(std::none_of(windows.cbegin(), windows.cend(),
-                             [](const QWidget *window) { return window->isVisible(); }));
-    }
-}
-
-void StartupTest::splashShowsTheLogoWhenPresent() {
-    ScriptedUi script;
-    gAppPath = machine_->appPath();
-    QVERIFY(frmSplash().imgKestrune->pixmap().isNull());
-    QCOMPARE(script.mousePointer(), MousePointer::Hourglass);
-    QFile::copy(QStringLiteral(KESTRUNE_SAMPLE_DIR "/kestrune.bmp"),
-                machine_->path() + QStringLiteral("/kestrune.bmp"));
-    QCOMPARE(frmSplash().imgKestrune->pixmap().size(), QSize(183, 180));
+    QImage plain(painted.size(), painted.format());
+    plain.fill(page.palette().color(QPalette::Window));
+    QCOMPARE(painted != plain, pictures);
 }
 
 // Run from the installed programs' folder, where the user may not write, the
@@ -258,18 +222,16 @@ void StartupTest::installedCopyKeepsItsFilesInTheUsersFolder() {
     SetInstalledProgramsFolder(running + "/../" +
                                QFileInfo(QFile::decodeName(running)).fileName().toUtf8());
     const QString own = dataHome + QStringLiteral("/Kestrune/kestenrol");
-    QByteArray appPath;
-    QVERIFY(FindAppPath(appPath));
+    QVERIFY(FindAppPath(gAppPath));
     SetInstalledProgramsFolder(installed);
     qunsetenv("XDG_DATA_HOME");
-    QCOMPARE(appPath, QFile::encodeName(own) + '/');
+    QCOMPARE(gAppPath, QFile::encodeName(own) + '/');
     for (const QString &folder : {own, dataHome + QStringLiteral("/Kestrune")}) {
         struct stat info {};
         QCOMPARE(::stat(QFile::encodeName(folder).constData(), &info), 0);
         QCOMPARE(info.st_mode & 07777, 0700u);
     }
 
-    gAppPath = appPath;
     const QString fallback = machine_->root() + QStringLiteral("/fallback");
     QVERIFY(QDir().mkpath(fallback));
     SetFallbackFolder(QFile::encodeName(fallback) + '/');

@@ -26,12 +26,13 @@ std::unique_ptr<frmAccountRestore> start() {
     return window;
 }
 
+const QByteArray kReset = "The Kestrune registration keys have been reset.";
+
 // Writes Command1 and Command2 through the registry layer.
 void store(const QByteArray &userName, const QByteArray &password) {
-    QVERIFY(RegWriteString(winreg::HKEY_LOCAL_MACHINE, kServiceKey, kCommand1Value, userName) ==
-            kTrue);
-    QVERIFY(RegWriteString(winreg::HKEY_LOCAL_MACHINE, kServiceKey, kCommand2Value, password) ==
-            kTrue);
+    QCOMPARE(RegWriteStrings(winreg::HKEY_LOCAL_MACHINE, kServiceKey,
+                             {{kCommand1Value, userName}, {kCommand2Value, password}}),
+             kTrue);
 }
 
 // Command1 and Command2 as the store holds them, in the form the labels show them.
@@ -101,8 +102,7 @@ class TestAccountRestore : public QObject {
         QTest::keyClick(password, Qt::Key_Enter);
         QTest::keyClick(window->cmdUpdate, Qt::Key_Return);
         QCOMPARE(stored(), (QStringList{u"new user name1"_s, u"new password"_s}));
-        checkLastMessage(ui, 3, "The Kestrune registration keys have been reset.",
-                         MsgIcon::Exclamation);
+        checkLastMessage(ui, 3, kReset, MsgIcon::Exclamation);
         QVERIFY(ui.ended && !window->isVisible());
     }
 
@@ -196,8 +196,7 @@ class TestAccountRestore : public QObject {
         QVERIFY(holder->release());
 
         QTest::mouseClick(window->cmdUpdate, Qt::LeftButton);
-        checkLastMessage(ui, 3, "The Kestrune registration keys have been reset.",
-                         MsgIcon::Exclamation);
+        checkLastMessage(ui, 3, kReset, MsgIcon::Exclamation);
         QCOMPARE(stored(), (QStringList{u"new user"_s, u"new password"_s}));
     }
 };
