@@ -9,7 +9,9 @@ ScriptedUi::ScriptedUi() {
 }
 
 ScriptedUi::~ScriptedUi() {
-    setUi(nullptr);
+    // A newer scripted seam may already be in force; leave it so.
+    if (&ui() == this)
+        setUi(nullptr);
 }
 
 MsgAnswer ScriptedUi::msgBox(const QByteArray &text, MsgButtons buttons, MsgIcon icon,
