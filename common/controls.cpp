@@ -55,3 +55,8 @@ void Describe(QWidget *control, const QByteArray &tooltip, QLabel *caption) {
     name.remove(QLatin1Char('&'));
     control->setAccessibleName(name.trimmed());
 }
+
+void SetTabOrder(const QList<QWidget *> &controls) {
+    for (qsizetype i = 1; i < controls.size(); ++i)
+        QWidget::setTabOrder(controls[i - 1], controls[i]);
+}

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QColor>
 #include <QFont>
+#include <QList>
 #include <QPalette>
 #include <QRect>
 
@@ -36,3 +37,6 @@ QPushButton *CommandButton(QWidget *parent, const char *name, const QByteArray &
 // becomes its buddy (so the caption's mnemonic reaches it), else the
 // tooltip.
 void Describe(QWidget *control, const QByteArray &tooltip, QLabel *caption = nullptr);
+
+// Tab moves through the controls in the order given.
+void SetTabOrder(const QList<QWidget *> &controls);

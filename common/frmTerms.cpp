@@ -53,9 +53,7 @@ frmTerms::frmTerms()
     txtTerms->setTabChangesFocus(true);
     txtTerms->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     SetColour(txtTerms, QPalette::Base, QColor(224, 224, 224));
-    setTabOrder(cmdAccept, txtTerms);
-    setTabOrder(txtTerms, cmdReject);
-    setTabOrder(cmdReject, cmdClose);
+    SetTabOrder({cmdAccept, txtTerms, cmdReject, cmdClose});
     cmdClose->setVisible(false);
 
     connect(cmdAccept, &QPushButton::clicked, this, &frmTerms::cmdAccept_Click);

@@ -99,8 +99,6 @@ void frmAccountRestore::CreateControls() {
     cmdCancel = CommandButton(this, "cmdCancel", "&Cancel", "Cancel the Kestrune account restore",
                               TwipsRect(8070, 4170, 1350, 420));
 
-    setTabOrder(txtUserName, txtPassword);
-    setTabOrder(txtPassword, cmdUpdate);
-    setTabOrder(cmdUpdate, cmdCancel);
+    SetTabOrder({txtUserName, txtPassword, cmdUpdate, cmdCancel});
     txtUserName->setFocus();
 }

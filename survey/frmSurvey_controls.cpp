@@ -334,6 +334,5 @@ void frmSurvey::CreateControls() {
             order.append(control);
     }
     order << cmdCancel << cmdStartOver << cmdBack << cmdNext << cmdFinish;
-    for (qsizetype i = 1; i < order.size(); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    SetTabOrder(order);
 }

@@ -89,10 +89,7 @@ void frmConnection::CreateControls() {
     cmdSetupModem->setAccessibleName(QStringLiteral("Setup modem"));
     cmdSetupLocation->setAccessibleName(QStringLiteral("Setup location"));
 
-    setTabOrder(cmdSetupLocation, cmdSetupModem);
-    setTabOrder(cmdSetupModem, cboModem);
-    setTabOrder(cboModem, cboLocation);
-    setTabOrder(cboLocation, cmdClose);
+    SetTabOrder({cmdSetupLocation, cmdSetupModem, cboModem, cboLocation, cmdClose});
     cmdSetupLocation->setFocus();
 }
 

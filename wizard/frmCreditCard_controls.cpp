@@ -96,11 +96,6 @@ void frmCreditCard::CreateControls() {
     cmdCancel = CommandButton(this, "cmdCancel", "Cancel", "Cancel Credit Card details",
                               TwipsRect(6285, 5760, 1275, 405));
 
-    setTabOrder(txtCreditCardNumber, txtExpiryDate);
-    setTabOrder(txtExpiryDate, txtNameOnCard);
-    setTabOrder(txtNameOnCard, txtCardholderAddress);
-    setTabOrder(txtCardholderAddress, txtPlanNbr);
-    setTabOrder(txtPlanNbr, cmdOK);
-    setTabOrder(cmdOK, cmdCancel);
-    setTabOrder(cmdCancel, txtPlan);
+    SetTabOrder({txtCreditCardNumber, txtExpiryDate, txtNameOnCard, txtCardholderAddress,
+                 txtPlanNbr, cmdOK, cmdCancel, txtPlan});
 }

@@ -105,14 +105,8 @@ void frmDialingProperties::CreateControls() {
     // Enter on the list or an option keeps the locations rather than adding one.
     cmdOK->setDefault(true);
 
-    setTabOrder(cboLocation, cmdNew);
-    setTabOrder(cmdNew, cmdRemove);
-    setTabOrder(cmdRemove, txtName);
-    setTabOrder(txtName, txtPrefix);
-    setTabOrder(txtPrefix, optTone);
-    setTabOrder(optTone, optPulse);
-    setTabOrder(optPulse, cmdOK);
-    setTabOrder(cmdOK, cmdCancel);
+    SetTabOrder(
+        {cboLocation, cmdNew, cmdRemove, txtName, txtPrefix, optTone, optPulse, cmdOK, cmdCancel});
 }
 
 void frmDialingProperties::Form_Load() {

@@ -68,9 +68,7 @@ void frmModemSetup::CreateControls() {
     cmdOK->setFont(font);
     cmdCancel->setFont(font);
     cmdOK->setDefault(true);
-    setTabOrder(txtDevice, txtInitString);
-    setTabOrder(txtInitString, cmdOK);
-    setTabOrder(cmdOK, cmdCancel);
+    SetTabOrder({txtDevice, txtInitString, cmdOK, cmdCancel});
 }
 
 // Without a current modem the dialog adds one.

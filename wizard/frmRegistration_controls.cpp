@@ -113,11 +113,6 @@ QLabel *PanelLabel(QWidget *window, const char *text, const QRect &place, const 
     return CaptionLabel(window, text, place, font, colour, alignment);
 }
 
-void ChainTabOrder(const QList<QWidget *> &controls) {
-    for (qsizetype i = 1; i < controls.size(); ++i)
-        QWidget::setTabOrder(controls[i - 1], controls[i]);
-}
-
 } // namespace
 
 PictureBox::PictureBox(QWidget *parent, std::function<void()> paint)
@@ -344,32 +339,32 @@ void frmRegistration::CreateControls() {
     for (QComboBox *list : {cboState, cboHeardAbout})
         SetColour(list, QPalette::Button, kWhite);
 
-    ChainTabOrder({txtFirstName,
-                   txtSurname,
-                   txtAddress1,
-                   txtAddress2,
-                   txtAddress3,
-                   cboState,
-                   txtPostcode,
-                   txtPhone,
-                   txtEmail,
-                   optConnection[0],
-                   lstExisting,
-                   optConnection[1],
-                   txtAlternative,
-                   txtNickName,
-                   txtPassword,
-                   txtPasswordConfirm,
-                   txtCV,
-                   txtCallbackNumberArea,
-                   txtCallbackNumber,
-                   chkInformation,
-                   cboHeardAbout,
-                   cmdNext,
-                   cmdBack,
-                   cmdFinish,
-                   cmdContinue,
-                   cmdStartOver,
-                   cmdCancel,
-                   cmdTermsConditions});
+    SetTabOrder({txtFirstName,
+                 txtSurname,
+                 txtAddress1,
+                 txtAddress2,
+                 txtAddress3,
+                 cboState,
+                 txtPostcode,
+                 txtPhone,
+                 txtEmail,
+                 optConnection[0],
+                 lstExisting,
+                 optConnection[1],
+                 txtAlternative,
+                 txtNickName,
+                 txtPassword,
+                 txtPasswordConfirm,
+                 txtCV,
+                 txtCallbackNumberArea,
+                 txtCallbackNumber,
+                 chkInformation,
+                 cboHeardAbout,
+                 cmdNext,
+                 cmdBack,
+                 cmdFinish,
+                 cmdContinue,
+                 cmdStartOver,
+                 cmdCancel,
+                 cmdTermsConditions});
 }
