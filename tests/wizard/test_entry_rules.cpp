@@ -18,16 +18,9 @@ class EntryRulesTest : public QObject {
         QTest::addColumn<int>("digits");
         QTest::addColumn<int>("digitsAndSpace");
         QTest::newRow("a") << int('a') << int('A') << 0 << 0;
-        QTest::newRow("z") << int('z') << int('Z') << 0 << 0;
-        QTest::newRow("A") << int('A') << int('A') << 0 << 0;
         QTest::newRow("0") << int('0') << int('0') << int('0') << int('0');
-        QTest::newRow("9") << int('9') << int('9') << int('9') << int('9');
         QTest::newRow("space") << 32 << 32 << 0 << 32;
-        QTest::newRow("slash") << int('/') << int('/') << 0 << 0;
-        QTest::newRow("colon") << int(':') << int(':') << 0 << 0;
-        QTest::newRow("tilde") << 126 << 126 << 0 << 0;
         QTest::newRow("backspace") << 8 << 8 << 8 << 8;
-        QTest::newRow("enter") << 13 << 13 << 13 << 13;
         QTest::newRow("paste (Ctrl+V)") << 22 << 22 << 22 << 22;
         QTest::newRow("e acute") << 0xe9 << 0xe9 << 0xe9 << 0xe9;
     }
@@ -41,7 +34,6 @@ class EntryRulesTest : public QObject {
     void properCase_data() {
         QTest::addColumn<QByteArray>("value");
         QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("empty") << QByteArray() << QByteArray();
         QTest::newRow("blanks") << QByteArray("   ") << QByteArray();
         QTest::newRow("two names") << QByteArray("  mary ann  ") << QByteArray("Mary Ann");
         QTest::newRow("capitals stay") << QByteArray("mcDONALD") << QByteArray("McDONALD");
@@ -65,7 +57,6 @@ class EntryRulesTest : public QObject {
                                    "between area code and Phone Nbr.";
         QTest::newRow("7 digits") << QByteArray("1234567") << tooShort;
         QTest::newRow("empty") << QByteArray() << tooShort;
-        QTest::newRow("8 digits") << QByteArray("12345678") << QByteArray();
         QTest::newRow("4 space 3") << QByteArray("1234 567") << spaces;
         QTest::newRow("8 blanks") << QByteArray("        ") << spaces;
         QTest::newRow("10 digits") << QByteArray("0212345678") << noSpace;
@@ -93,7 +84,6 @@ class EntryRulesTest : public QObject {
         const char *both = "Please enter either both the Callback Area Code and Phone number.";
         const char *zeroFirst = "The Callback Area Code must start with 0.";
         row("03 and 8 digits", "03", "95551234");
-        row("both empty", "", "");
         row("both blank", " ", "  ");
         row("area only", "03", "", both);
         row("number only", "", "95551234", both);
@@ -113,58 +103,79 @@ class EntryRulesTest : public QObject {
         QCOMPARE(ok, message.isEmpty() ? kTrue : kFalse);
         QCOMPARE(returned, message);
     }
-    void pageChecksRunInOrder() {
-        // Everything wrong at once: each page reports its first check only.
-        PageEntries wrong;
-        wrong.postcode = "1";
-        wrong.connection = 1;
-        wrong.password = "AB";
-        const QList<std::pair<QByteArray, EntryControl>> first = {
-            {"Please enter both your First Name and Surame.", EntryControl::txtFirstName},
-            {"Please enter the Alternative Connection telephone number.",
-             EntryControl::txtAlternative},
-            {"Please enter the Nickname you want to identified by.", EntryControl::txtNickName},
-            {"Please indicate how you heard about Kestrune.", EntryControl::cboHeardAbout},
+    void pageChecks() {
+        // Changes to valid entries; the page's first failing message (none: passes), its control.
+        using C = EntryControl;
+        using E = PageEntries;
+        const char *names = "Please enter both your First Name and Surame.";
+        const char *street = "Please enter at least your Street AND Suburb.";
+        const char *password = "The Password must be different to your Nickname.";
+        const struct {
+            std::int16_t page;
+            EntryControl control;
+            void (*change)(E &);
+            const char *message;
+        } rows[] = {
+            {0, C::txtFirstName, [](E &e) { e.firstName = "  "; }, names},
+            {0, C::txtFirstName, [](E &e) { e.surname = "", e.stateSelected = false; }, names},
+            {0, C::txtAddress1, [](E &e) { e.address1 = " "; }, street},
+            {0, C::txtAddress1, [](E &e) { e.address3 = "", e.postcode = "1"; }, street},
+            {0, C::cboState, [](E &e) { e.stateSelected = false, e.postcode = "1"; },
+             "Please select your state."},
+            {0, C::txtPostcode, [](E &e) { e.postcode = "312"; },
+             "The Postcode must be 4 digits long."},
+            {0, C::txtPostcode, [](E &e) { e.postcode = ""; }, ""},
+            {1, C::lstExisting, [](E &e) { e.existingSelected = false, e.alternative = "1"; },
+             "Please select an Existing Connection point."},
+            {1, C::txtAlternative, [](E &e) { e.connection = 1, e.alternative = "  "; },
+             "Please enter the Alternative Connection telephone number."},
+            {1, C::lstExisting,
+             [](E &e) {
+                 e.connection = 1, e.existingSelected = false, e.alternative = "02 12345678";
+             },
+             ""},
+            {2, C::txtNickName, [](E &e) { e.nickName = "", e.password = "AB"; },
+             "Please enter the Nickname you want to identified by."},
+            {2, C::txtPassword, [](E &e) { e.password = "   "; },
+             "Please enter the Password to use with your Nickname."},
+            {2, C::txtPassword, [](E &e) { e.password = e.passwordConfirm = "ABCD"; },
+             "The Password must be between 5 and 8 characters."},
+            {2, C::txtPasswordConfirm, [](E &e) { e.passwordConfirm = ""; },
+             "Please re-enter the Password to use with your Nickname, for confirmation."},
+            {2, C::txtPassword, [](E &e) { e.nickName = " SECRET "; }, password},
+            {2, C::txtPassword, [](E &e) { e.nickName = "secret", e.passwordConfirm = "SECRET "; },
+             ""},
+            {2, C::txtPasswordConfirm, [](E &e) { e.passwordConfirm = "SECRE"; },
+             "The Re-Entered Password must be the same as the Password."},
+            {3, C::txtCallbackNumberArea,
+             [](E &e) { e.callbackArea = "3", e.heardAboutSelected = false; },
+             "The Callback Area Code must be 2 digits in length."},
+            {3, C::cboHeardAbout, [](E &e) { e.heardAboutSelected = false; },
+             "Please indicate how you heard about Kestrune."},
+            {3, C::cboHeardAbout, [](E &e) { e.callbackArea = e.callbackNumber = ""; }, ""},
+            {4, C::txtFirstName, [](E &e) { e = {}; }, ""},
         };
-        for (std::int16_t page = 0; page < 4; ++page) {
-            const std::optional<CheckFailure> failure = CheckWizardPage(page, wrong);
-            QVERIFY(failure);
-            QCOMPARE(failure->message, first[page].first);
-            QCOMPARE(failure->control, first[page].second);
+        for (const auto &row : rows) {
+            PageEntries entries{
+                "Mary", "Smith", "12 High Street", "Richmond", true, "2000",     0,   true,
+                "",     "MARYS", "SECRET",         "SECRET",   "02", "95551234", true};
+            row.change(entries);
+            const std::optional<CheckFailure> failure = CheckWizardPage(row.page, entries);
+            QCOMPARE(failure ? failure->message : QByteArray("passes"),
+                     QByteArray(*row.message != 0 ? row.message : "passes"));
+            if (failure)
+                QCOMPARE(failure->control, row.control);
         }
-        QVERIFY(!CheckWizardPage(4, wrong));
-        QVERIFY(!CheckWizardPage(99, wrong));
-
-        // Page 1 with the existing option needs a pick, and nothing of the alternative box.
-        PageEntries entries;
-        entries.existingSelected = true;
-        entries.alternative = "x";
-        QVERIFY(!CheckWizardPage(1, entries));
-        entries.existingSelected = false;
-        QCOMPARE(CheckWizardPage(1, entries)->control, EntryControl::lstExisting);
-        // Nickname and password are compared trimmed and exactly.
-        entries.nickName = " KES ";
-        entries.password = "KESTR";
-        entries.passwordConfirm = "KESTR ";
-        QVERIFY(!CheckWizardPage(2, entries));
-        entries.nickName = "KESTR";
-        QCOMPARE(CheckWizardPage(2, entries)->message,
-                 QByteArray("The Password must be different to your Nickname."));
-        entries.nickName = "kestr";
-        QVERIFY(!CheckWizardPage(2, entries));
     }
     void listSearch_data() {
         QTest::addColumn<Lines>("entries");
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<int>("found");
         const Lines states = {"ACT", "NSW", "NT", "QLD", "SA", "TAS", "VIC", "WA"};
-        QTest::newRow("exact") << states << QByteArray("NSW") << 1;
         QTest::newRow("lower case") << states << QByteArray("vic") << 6;
         QTest::newRow("prefix finds the first after entry 0") << states << QByteArray("N") << 1;
         QTest::newRow("first entry last") << Lines{"Alpha", "Beta", "Al"} << QByteArray("al") << 2;
-        QTest::newRow("only the first entry") << states << QByteArray("AC") << 0;
         QTest::newRow("no match") << states << QByteArray("XX") << -1;
-        QTest::newRow("longer than the entry") << states << QByteArray("NSWX") << -1;
         QTest::newRow("empty text") << states << QByteArray() << -1;
         QTest::newRow("empty list") << Lines{} << QByteArray("A") << -1;
         QTest::newRow("accented capitals")

@@ -1,5 +1,3 @@
-// The modem and dialling-location window and its two set-up dialogs,
-// headless, over the settings of a throw-away machine.
 #include "dialling_locations.h"
 #include "frmConnection.h"
 #include "frmDialingProperties.h"
@@ -43,13 +41,6 @@ class NoModems final : public Telephony {
     SerialLine line;
 };
 
-QStringList Items(const QComboBox *list) {
-    QStringList items;
-    for (int i = 0; i < list->count(); ++i)
-        items.append(list->itemText(i));
-    return items;
-}
-
 } // namespace
 
 class FrmConnectionTest : public QObject {
@@ -73,153 +64,127 @@ class FrmConnectionTest : public QObject {
         ui_.reset();
         machine_.reset();
     }
-    void opensTabsAndPicks();
-    void withoutModemsItStillOpensAndCloses();
-    void modemSetupStoresTheModemAndTheListIsRebuilt();
-    void dialingPropertiesAddAndChooseALocation();
-    void dialingPropertiesRefuseBadLocations();
-};
+    // The first modem and the current location, in the keyboard's order; a pick is current.
+    void opensTabsAndPicks() {
+        tapi_->SetCurrentModem(1);
+        frmConnection form(*tapi_);
+        QVERIFY(tapi_->CurrentModem() == 0 && form.cboModem->currentIndex() == 0);
+        QCOMPARE(form.cboModem->itemText(1), u"/dev/ttyKES1"_s);
+        QCOMPARE(form.cboLocation->itemText(1), u"Office"_s);
+        QCOMPARE(form.cboLocation->currentIndex(), 1);
 
-// The first modem and the current location, in the keyboard's order; a pick
-// makes its entry current.
-void FrmConnectionTest::opensTabsAndPicks() {
-    tapi_->SetCurrentModem(1);
-    frmConnection form(*tapi_);
-    QCOMPARE(tapi_->CurrentModem(), 0);
-    QCOMPARE(Items(form.cboModem).mid(0, 2), (QStringList{u"/dev/ttyKES0"_s, u"/dev/ttyKES1"_s}));
-    QCOMPARE(form.cboModem->currentIndex(), 0);
-    QCOMPARE(Items(form.cboLocation), (QStringList{u"Home"_s, u"Office"_s}));
-    QCOMPARE(form.cboLocation->currentIndex(), 1);
-    QCOMPARE(form.cboModem->accessibleName(), u"Modem:"_s);
-    QCOMPARE(form.cboLocation->accessibleName(), u"Location:"_s);
-
-    form.show();
-    QList<QWidget *> order{form.focusWidget()};
-    for (int i = 0; i < 4; ++i) {
-        QTest::keyClick(form.focusWidget(), Qt::Key_Tab);
-        order.append(form.focusWidget());
-    }
-    QCOMPARE(order, (QList<QWidget *>{form.cmdSetupLocation, form.cmdSetupModem, form.cboModem,
-                                      form.cboLocation, form.cmdClose}));
-    QTest::keyClick(form.cboModem, Qt::Key_Down);
-    QCOMPARE(form.cboModem->currentIndex(), 1);
-    QCOMPARE(tapi_->CurrentModem(), 1);
-    QTest::keyClick(form.cboLocation, Qt::Key_Up);
-    QCOMPARE(ReadLocations().current, 0);
-    QVERIFY(ui_->messages.isEmpty());
-    QTest::keyClick(form.cmdClose, Qt::Key_Return);
-    QVERIFY(!form.isVisible());
-}
-
-void FrmConnectionTest::withoutModemsItStillOpensAndCloses() {
-    NoModems none;
-    frmConnection form(none);
-    QCOMPARE(none.current, 0);
-    QCOMPARE(form.cboModem->count(), 0);
-    QCOMPARE(Items(form.cboLocation), QStringList{u"Here"_s});
-    // A location that cannot be made current is reported; the window stays.
-    form.show();
-    Q_EMIT form.cboLocation->activated(0);
-    QCOMPARE(ui_->messages.size(), 1);
-    QVERIFY(form.isVisible());
-    form.cmdClose->click();
-    QVERIFY(!form.isVisible());
-}
-
-// OK keeps the device and initialisation string once they are sound; the
-// modem list is built again and the edited modem stays current.
-void FrmConnectionTest::modemSetupStoresTheModemAndTheListIsRebuilt() {
-    frmConnection form(*tapi_);
-    tapi_->SetCurrentModem(1);
-    ui_->modalActions.append([this](QDialog &dialog) {
-        auto &setup = dynamic_cast<frmModemSetup &>(dialog);
-        QCOMPARE(setup.txtDevice->text(), u"/dev/ttyKES1"_s);
-        QCOMPARE(setup.txtInitString->text(), u"ATZ"_s);
-        QCOMPARE(setup.txtDevice->accessibleName(), u"Device:"_s);
-        // Refused entries: a message, the focus on the box, nothing stored.
-        for (const auto &[device, init, box] :
-             {std::tuple{u"  "_s, u"ATZ"_s, setup.txtDevice},
-              std::tuple{u"/dev/ttyS0"_s, u"AT\u00e9"_s, setup.txtInitString}}) {
-            setup.txtDevice->setText(device);
-            setup.txtInitString->setText(init);
-            setup.cmdOK->click();
-            QCOMPARE(setup.focusWidget(), box);
-            QVERIFY(setup.isVisible());
+        form.show();
+        QList<QWidget *> order{form.focusWidget()};
+        for (int i = 0; i < 4; ++i) {
+            QTest::keyClick(form.focusWidget(), Qt::Key_Tab);
+            order.append(form.focusWidget());
         }
-        QCOMPARE(ui_->messages.size(), 2);
-        QCOMPARE(ui_->messages[0].text,
-                 QByteArray("Please enter the modem's serial device, such as /dev/ttyS0."));
-        QVERIFY(ui_->messages[1].text.startsWith("The initialisation string may hold"));
-        QCOMPARE(ui_->messages[1].title, QByteArray("Kestrune Registration"));
-        QCOMPARE(ListModems()[1].device, QByteArray("/dev/ttyKES1"));
-        setup.txtDevice->setText(u" /dev/ttyKES7 "_s);
-        setup.txtInitString->setText(u"AT&F E0"_s);
-        QTest::keyClick(setup.txtInitString, Qt::Key_Return);
-        QCOMPARE(setup.focusWidget(), setup.cmdOK);
-        setup.cmdOK->click();
-    });
-    form.cmdSetupModem->click();
-    QCOMPARE(ui_->modalTitles, QByteArrayList{"Modem Setup"});
-    const QList<ModemEntry> modems = ListModems();
-    QCOMPARE(modems[1].device, QByteArray("/dev/ttyKES7"));
-    QCOMPARE(modems[1].initString, QByteArray("AT&F E0"));
-    QCOMPARE(form.cboModem->itemText(1), u"/dev/ttyKES7"_s);
-    QCOMPARE(form.cboModem->currentIndex(), 1);
-    QCOMPARE(tapi_->CurrentModem(), 1);
-}
-
-// A new location, typed by the keyboard, becomes the current one; the
-// window's list stays as it was until the window is opened again.
-void FrmConnectionTest::dialingPropertiesAddAndChooseALocation() {
-    frmConnection form(*tapi_);
-    ui_->modalActions.append([](QDialog &dialog) {
-        auto &properties = dynamic_cast<frmDialingProperties &>(dialog);
-        QCOMPARE(properties.txtName->text(), u"Office"_s);
-        QCOMPARE(properties.txtPrefix->text(), u"0,"_s);
-        QVERIFY(properties.optPulse->isChecked());
-        properties.cmdNew->click();
+        QCOMPARE(order, (QList<QWidget *>{form.cmdSetupLocation, form.cmdSetupModem, form.cboModem,
+                                          form.cboLocation, form.cmdClose}));
+        QTest::keyClick(form.cboModem, Qt::Key_Down);
+        QVERIFY(form.cboModem->currentIndex() == 1 && tapi_->CurrentModem() == 1);
+        QTest::keyClick(form.cboLocation, Qt::Key_Up);
+        QCOMPARE(ReadLocations().current, 0);
+        QVERIFY(ui_->messages.isEmpty());
+        QTest::keyClick(form.cmdClose, Qt::Key_Return);
+        QVERIFY(!form.isVisible());
+    }
+    void withoutModemsItStillOpensAndCloses() {
+        NoModems none;
+        frmConnection form(none);
+        QCOMPARE(none.current, 0);
+        QCOMPARE(form.cboModem->count(), 0);
+        QCOMPARE(form.cboLocation->itemText(0), u"Here"_s);
+        // A location that cannot be made current is reported; the window stays.
+        form.show();
+        Q_EMIT form.cboLocation->activated(0);
+        QVERIFY(ui_->messages.size() == 1 && form.isVisible());
+        form.cmdClose->click();
+        QVERIFY(!form.isVisible());
+    }
+    // OK keeps sound entries; the list is rebuilt and the edited modem stays current.
+    void modemSetupStoresTheModemAndTheListIsRebuilt() {
+        frmConnection form(*tapi_);
+        tapi_->SetCurrentModem(1);
+        ui_->modalActions.append([this](QDialog &dialog) {
+            auto &setup = dynamic_cast<frmModemSetup &>(dialog);
+            QCOMPARE(setup.txtDevice->text(), u"/dev/ttyKES1"_s);
+            QCOMPARE(setup.txtInitString->text(), u"ATZ"_s);
+            // Refused entries: a message, the focus on the box, nothing stored.
+            for (const auto &[device, init, box] :
+                 {std::tuple{u"  "_s, u"ATZ"_s, setup.txtDevice},
+                  std::tuple{u"/dev/ttyS0"_s, u"AT\u00e9"_s, setup.txtInitString}}) {
+                setup.txtDevice->setText(device);
+                setup.txtInitString->setText(init);
+                setup.cmdOK->click();
+                QCOMPARE(setup.focusWidget(), box);
+                QVERIFY(setup.isVisible());
+            }
+            QCOMPARE(ui_->messages.size(), 2);
+            QCOMPARE(ui_->messages[0].text,
+                     QByteArray("Please enter the modem's serial device, such as /dev/ttyS0."));
+            QVERIFY(ui_->messages[1].text.startsWith("The initialisation string may hold"));
+            QCOMPARE(ListModems()[1].device, QByteArray("/dev/ttyKES1"));
+            setup.txtDevice->setText(u" /dev/ttyKES7 "_s);
+            setup.txtInitString->setText(u"AT&F E0"_s);
+            QTest::keyClick(setup.txtInitString, Qt::Key_Return);
+            QCOMPARE(setup.focusWidget(), setup.cmdOK);
+            setup.cmdOK->click();
+        });
+        form.cmdSetupModem->click();
+        QCOMPARE(ui_->modalTitles, QByteArrayList{"Modem Setup"});
+        QCOMPARE(ListModems()[1].device + ListModems()[1].initString, "/dev/ttyKES7AT&F E0");
+        QCOMPARE(form.cboModem->itemText(1), u"/dev/ttyKES7"_s);
+        QVERIFY(form.cboModem->currentIndex() == 1 && tapi_->CurrentModem() == 1);
+    }
+    // A new location becomes current; the open window's list is left as it was.
+    void dialingPropertiesAddAndChooseALocation() {
+        frmConnection form(*tapi_);
+        ui_->modalActions.append([](QDialog &dialog) {
+            auto &properties = dynamic_cast<frmDialingProperties &>(dialog);
+            QCOMPARE(properties.txtName->text(), u"Office"_s);
+            QCOMPARE(properties.txtPrefix->text(), u"0,"_s);
+            QVERIFY(properties.optPulse->isChecked());
+            properties.cmdNew->click();
+            QCOMPARE(properties.focusWidget(), properties.txtName);
+            QTest::keyClicks(properties.txtName, u"Cabin"_s);
+            QTest::keyClick(properties.txtName, Qt::Key_Return);
+            QCOMPARE(properties.focusWidget(), properties.txtPrefix);
+            QTest::keyClicks(properties.txtPrefix, u"9a;,"_s);
+            QCOMPARE(properties.txtPrefix->text(), u"9,"_s);
+            properties.optTone->click();
+            QTest::keyClick(properties.optTone, Qt::Key_Return);
+        });
+        form.cmdSetupLocation->click();
+        const DiallingLocations stored = ReadLocations();
+        QCOMPARE(stored.list,
+                 (QList<DiallingLocation>{
+                     {"Home", "", false}, {"Office", "0,", true}, {"Cabin", "9,", false}}));
+        QVERIFY(stored.current == 2 && form.cboLocation->count() == 2);
+        frmConnection again(*tapi_);
+        QVERIFY(again.cboLocation->count() == 3 && again.cboLocation->currentIndex() == 2);
+    }
+    void dialingPropertiesRefuseBadLocations() {
+        frmDialingProperties properties;
+        properties.show();
+        properties.txtName->clear();
+        properties.cboLocation->setCurrentIndex(0);
+        Q_EMIT properties.cboLocation->activated(0);
+        properties.cmdOK->click();
+        QCOMPARE(ui_->messages.size(), 1);
+        QCOMPARE(ui_->messages[0].text, QByteArray("Please enter a name for the location."));
+        QCOMPARE(properties.cboLocation->currentIndex(), 1);
         QCOMPARE(properties.focusWidget(), properties.txtName);
-        QTest::keyClicks(properties.txtName, u"Cabin"_s);
-        QTest::keyClick(properties.txtName, Qt::Key_Return);
-        QCOMPARE(properties.focusWidget(), properties.txtPrefix);
-        QTest::keyClicks(properties.txtPrefix, u"9a;,"_s);
-        QCOMPARE(properties.txtPrefix->text(), u"9,"_s);
-        properties.optTone->click();
-        QTest::keyClick(properties.optTone, Qt::Key_Return);
-    });
-    form.cmdSetupLocation->click();
-    const DiallingLocations stored = ReadLocations();
-    QCOMPARE(stored.list,
-             (QList<DiallingLocation>{
-                 {"Home", "", false}, {"Office", "0,", true}, {"Cabin", "9,", false}}));
-    QCOMPARE(stored.current, 2);
-    QCOMPARE(form.cboLocation->count(), 2);
 
-    frmConnection again(*tapi_);
-    QCOMPARE(again.cboLocation->count(), 3);
-    QCOMPARE(again.cboLocation->currentIndex(), 2);
-}
-
-void FrmConnectionTest::dialingPropertiesRefuseBadLocations() {
-    frmDialingProperties properties;
-    properties.show();
-    properties.txtName->clear();
-    properties.cboLocation->setCurrentIndex(0);
-    Q_EMIT properties.cboLocation->activated(0);
-    properties.cmdOK->click();
-    QCOMPARE(ui_->messages.size(), 1);
-    QCOMPARE(ui_->messages[0].text, QByteArray("Please enter a name for the location."));
-    QCOMPARE(properties.cboLocation->currentIndex(), 1);
-    QCOMPARE(properties.focusWidget(), properties.txtName);
-
-    properties.txtName->setText(u"Office"_s);
-    properties.cmdRemove->click();
-    properties.cmdRemove->click();
-    QCOMPARE(ui_->messages.size(), 2);
-    QCOMPARE(ui_->messages[1].text, QByteArray("There must be at least one dialing location."));
-    properties.cmdCancel->click();
-    QCOMPARE(ReadLocations().list.size(), 2);
-}
+        properties.txtName->setText(u"Office"_s);
+        properties.cmdRemove->click();
+        properties.cmdRemove->click();
+        QCOMPARE(ui_->messages.size(), 2);
+        QCOMPARE(ui_->messages[1].text, QByteArray("There must be at least one dialing location."));
+        properties.cmdCancel->click();
+        QCOMPARE(ReadLocations().list.size(), 2);
+    }
+};
 
 QTEST_MAIN(FrmConnectionTest)
 #include "test_frmConnection.moc"
