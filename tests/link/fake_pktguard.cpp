@@ -1,6 +1,5 @@
-// A stand-in packet-security library that lacks the two cipher calls. Its
-// checksum passes everything, so a codec that wrongly used it would accept
-// any packet string.
+// A packet-security library without the cipher calls, whose checksum passes
+// everything: a codec that wrongly used it would accept any packet string.
 #include <cstdint>
 
 extern "C" __attribute__((visibility("default"))) std::int32_t CalcCRC(const char * /*data*/,

@@ -1,5 +1,4 @@
-// The line's receiving side: login prompts, the switch to packets, framing
-// and the bounds that keep a babbling line from filling memory.
+// The line's receiving side: login, packets, framing, and the bounds on it.
 #include "line_receiver.h"
 #include "program_state.h"
 
@@ -7,8 +6,7 @@
 
 namespace {
 
-// A line receiver over its own state, whose frame handler records the
-// frames and answers from a list of results.
+// A receiver whose frame handler records the frames and answers by results.
 struct Line {
     QByteArray buffer;
     Flag packetMode = kFalse;
@@ -33,16 +31,14 @@ struct Line {
     }
 };
 
-// "{" stands for the start mark, "^" for the escape.
+// "{" stands for the start mark, "^" for the escape, "|" between pieces.
 QByteArray Marks(QByteArray text) {
     return text.replace('{', '\x01').replace('^', '\x18');
 }
-// The pieces between "|".
 QByteArrayList Pieces(const QByteArray &text) {
     return text.isEmpty() ? QByteArrayList() : Marks(text).split('|');
 }
 
-const QByteArray kAnswer = kLoginAnswer;
 const QByteArray kLong = QByteArray(kLongestFrame - 2, 'x');
 
 } // namespace
@@ -66,7 +62,6 @@ class LineReceiverTest : public QObject {
         };
         const QByteArray a300(300, 'a');
         row("login", "Login: ", 1);
-        row("password", "Password: ", 1);
         row("split over reads", "Lo|gin|: ", 1);
         row("text before on the line", "\r\nWelcome to Kestrune. Login: ", 1);
         row("both in one read", "Login: Password: ", 2);
@@ -87,17 +82,16 @@ class LineReceiverTest : public QObject {
         Line line;
         for (const QByteArray &read : reads.split('|'))
             line.receive(read);
-        QCOMPARE(line.sent, QByteArrayList(answers, kAnswer));
+        QCOMPARE(line.sent, QByteArrayList(answers, kLoginAnswer));
         QTEST(line.buffer, "buffer");
         QTEST(line.packetMode == kTrue, "packetMode");
         QVERIFY(line.frames.isEmpty());
     }
 
-    // Rows are written with "{" for the start mark, "^" for the escape and
-    // "|" between reads, frames or answers.
+    // Reads, frame results, frames and answers, written as Marks() reads them.
     void packets_data() {
         QTest::addColumn<QByteArray>("reads");
-        QTest::addColumn<QByteArray>("results"); // "n" refuses a frame, one letter each
+        QTest::addColumn<QByteArray>("results");
         QTest::addColumn<QByteArray>("frames");
         QTest::addColumn<QByteArray>("sent");
         QTest::addColumn<QByteArray>("buffer");
@@ -160,17 +154,6 @@ class LineReceiverTest : public QObject {
         line.receive(Marks("{a~{b~"));
         QCOMPARE(line.frames, Pieces("{a~|{b~|{d~"));
         QCOMPARE(line.sent, Pieces("reply1|reply2|reply3"));
-    }
-
-    void resetGivesAFreshLine() {
-        Line line;
-        line.receive("connected");
-        line.receive(Marks("{a~{half^"));
-        QVERIFY(line.packetMode == kTrue && !line.lastPacket.isEmpty());
-        line.receiver.Reset();
-        QVERIFY(line.packetMode == kFalse && line.buffer.isEmpty() && line.lastPacket.isEmpty());
-        line.receive("~Login: ");
-        QCOMPARE(line.sent.last(), kAnswer);
     }
 };
 

@@ -11,7 +11,6 @@
 
 #include <QCoreApplication>
 #include <QLibrary>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
@@ -22,23 +21,10 @@ namespace {
 const auto H = [](const char *hex) { return QByteArray::fromHex(hex); };
 const auto N = [](std::optional<qint64> n) { return n ? QByteArray::number(*n) : "none"; };
 
-// A kind-1 request for fields 1, 2 and 20, rejection value 0, tag 01 02 03 04
-// and sequence 05 00, as the host agreement gives it.
+// A request for fields 1, 2 and 20 as the host agreement gives it.
 const QByteArray kRequest = H("1400 0100 01020304 0500 0300 0800 00000000 c39e");
 const QByteArray kTag("\x01\x02\x03\x04");
 const QByteArray kSequence("\x05\x00", 2);
-
-struct Split {
-    Flag ok = kFalse;
-    std::int16_t length = -1, kind = -1;
-    QByteArray tag, sequence, data1, data2;
-};
-
-Split UnString(const QByteArray &packet) {
-    Split s;
-    s.ok = PacketUnString(packet, s.length, s.kind, s.tag, s.sequence, s.data1, s.data2);
-    return s;
-}
 
 // The bytes followed by their checksum, low byte first.
 const auto WithCrc = [](const QByteArray &b) { return b + IntToBytes(*PktGuardCalcCRC(b)); };
@@ -72,9 +58,8 @@ class LinkTest : public QObject {
                 LoadPktGuard(QCoreApplication::applicationDirPath(), PktGuardSearch::FolderOnly));
     }
 
-    // First: the system's library path must not have met the library yet.
-    // Where the library is looked for, and the problem reported, followed by why
-    // each place failed.
+    // First, before the system's library path meets the library: where it is
+    // looked for, and the problem reported with why each place failed.
     void unusableLibraryIsReportedOnce_data() {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<bool>("systemPathToo");
@@ -98,8 +83,8 @@ class LinkTest : public QObject {
                                                      " lacks GetEncryptData, GetDecryptData.\r\n");
     }
 
-    // Reported once with the stop icon; then every call fails without using the
-    // library (the fake one's checksum would pass anything).
+    // Reported once; then every call fails without the library (the fake
+    // one's checksum would pass anything).
     void unusableLibraryIsReportedOnce() {
         QFETCH(QString, folder);
         QFETCH(bool, systemPathToo);
@@ -128,36 +113,23 @@ class LinkTest : public QObject {
             QTest::newRow(name) << got << want;
         };
         const auto unframe = [](const char *hex) { return UnframeBytes(H(hex)).value_or("none"); };
-        row("IntToBytes 1 digit", IntToBytes(0xA), H("0a00"));
-        row("IntToBytes 3 digits", IntToBytes(0x123), H("2301"));
         row("IntToBytes largest", IntToBytes(0xFFFF), H("ffff"));
         row("IntToBytes too large", IntToBytes(0x10000), H("0000"));
         row("IntToBytes negative", IntToBytes(-1), H("0000"));
-        row("IntToByte 0", IntToByte(0), H("00"));
-        row("LongToBytes", LongToBytes(0x12345678), H("78563412"));
         row("LongToBytes negative", LongToBytes(-2), H("feffffff"));
         row("BytesToInt largest", N(BytesToInt(H("ff7f"))), "32767");
         row("BytesToInt 16-bit overflow", N(BytesToInt(H("0080"))), "none");
-        row("BytesToInt short", N(BytesToInt("A")), "65");
-        row("BytesToLong", N(BytesToLong(H("78563412"))), "305419896");
-        row("BytesToLong largest", N(BytesToLong(H("ffffff7f"))), "2147483647");
         row("BytesToLong 32-bit overflow", N(BytesToLong(H("00000080"))), "none");
         row("BytesToLong short", N(BytesToLong(H("0102"))), "513");
         row("ByteToInt high", N(ByteToInt(H("ff41"))), "255");
         row("ByteToInt empty", N(ByteToInt({})), "0");
-        row("HexPairToInt 1 digit", N(HexPairToInt("7")), "7");
-        row("HexPairToInt upper", N(HexPairToInt("AF")), "175");
-        row("HexPairToInt lower", N(HexPairToInt("af")), "175");
+        row("HexPairToInt either case", N(HexPairToInt("aF")), "175");
         row("HexPairToInt not a digit", N(HexPairToInt("G1")), "1");
         row("HexPairToInt only 2 read", N(HexPairToInt("123")), "18");
         row("line breaks mixed", NormaliseLineBreaks("a\n\rb\rc"), "a\r\nbc");
         row("line breaks pair, lone", NormaliseLineBreaks("\r\n\r"), "\r\n");
-        row("line breaks 2 pairs", NormaliseLineBreaks("\n\r\n\r"), "\r\n\r\n");
-        row("line breaks lone at end", NormaliseLineBreaks("x\n"), "x");
         row("FieldEncode odd padded", FieldEncode("5", " abcde "), H("05000500") + "abcde ");
         row("FieldEncode empty", FieldEncode("7", "   "), H("07000000"));
-        row("FieldEncode only blanks", FieldEncode("1", "\tx "), H("01000200") + "\tx");
-        row("FieldEncode 2-byte nbr", FieldEncode("300", "ab"), H("2c010200") + "ab");
         row("FieldEncode not a nbr", FieldEncode("x", "ab"), H("00000200") + "ab");
         row("fields in two halves",
             Walk(H("1800 0600 0103 506c"), H("616e 1900 0300 61626320 1a00 0000")),
@@ -172,10 +144,8 @@ class LinkTest : public QObject {
         row("unframe last start", unframe("01 6162 01 6364 7e"), "cd");
         row("unframe first end", unframe("01 6162 7e 6364 7e"), "ab");
         row("unframe no start", unframe("6162 7e"), "ab");
-        row("unframe other escaped", unframe("01 1878 7e"), "x");
         row("unframe no end", unframe("01 6162"), "none");
         row("unframe escaped end", unframe("01 6162 187e"), "none");
-        row("unframe escape at end", unframe("01 6162 18"), "none");
     }
 
     void encodings() {
@@ -187,11 +157,11 @@ class LinkTest : public QObject {
     void requestMatchesTheHostAgreement() {
         QCOMPARE(PktGuardCalcCRC("123456789"), std::optional(0xBB3D));
         QCOMPARE(PacketString(1, kTag, kSequence, H("03000800 00000000")), kRequest);
-        const Split s = UnString(kRequest);
+        const Opened s = UnString(kRequest);
         QVERIFY(s.ok == kTrue && s.length == 20 && s.kind == 1);
         QCOMPARE(s.tag + s.sequence, kTag + kSequence);
         QCOMPARE(s.data1 + "|" + s.data2, H("03000800") + "|" + H("00000000"));
-        const Split odd = UnString(PacketString(2, kTag, kSequence, "abcde"));
+        const Opened odd = UnString(PacketString(2, kTag, kSequence, "abcde"));
         QCOMPARE(odd.data1 + "|" + odd.data2, QByteArray("ab|cde"));
     }
 
@@ -208,54 +178,21 @@ class LinkTest : public QObject {
         QCOMPARE(Shown(ui_), QByteArrayList(2 * 128, kOverflow));
     }
 
-    // Packet strings with their checksum (or a wrong one), and how they split:
-    // whether accepted, the length and kind handed out, and the unexpected
-    // errors reported.
-    void lengthAndKindFields_data() {
-        QTest::addColumn<QByteArray>("packet");
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<int>("length");
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<int>("reports");
-        const auto row = [](const char *name, const QByteArray &packet, bool ok, int length,
-                            int kind, int reports) {
-            QTest::newRow(name) << packet << ok << length << kind << reports;
+    // A length or kind field above 32767 is reported, a kind that does not
+    // decode read as 0; whatever the kind, a packet whose length holds hands
+    // out its tag.
+    void lengthAndKindFields() {
+        const auto split = [](const QByteArray &packet) {
+            const Opened s = UnString(packet);
+            return QByteArray::number(s.ok == kTrue) + ' ' + QByteArray::number(s.length) + ' ' +
+                   QByteArray::number(s.kind) + ' ' + s.tag.toHex();
         };
         const QByteArray header = kTag + kSequence;
-        const QByteArray body = kRequest.mid(4, 14);
-        row("length one short", WithCrc(H("1300 0100") + body), false, 19, -1, 0);
-        row("length one over", WithCrc(H("1500 0100") + body), false, 21, -1, 0);
-        row("length above 32767", WithCrc(H("0c80 0100") + header), false, 0, -1, 1);
-        row("kind above 32767", WithCrc(H("0c00 0180") + header), true, 12, 0, 1);
-        row("kind above 32767, checksum wrong", H("0c00 ffff") + header + H("0000"), false, 12, 0,
-            1);
-        row("kind 32767", PacketString(32767, kTag, kSequence, "x"), true, 13, 32767, 0);
-    }
-
-    void lengthAndKindFields() {
-        QFETCH(QByteArray, packet);
-        QFETCH(int, reports);
-        const Split s = UnString(packet);
-        QTEST(s.ok == kTrue, "ok");
-        QTEST(int(s.length), "length");
-        QTEST(int(s.kind), "kind");
-        QCOMPARE(Shown(ui_), QByteArrayList(reports, kOverflow));
-        // Whatever the kind, a packet whose length holds hands out its tag.
-        if (s.length == packet.size())
-            QCOMPARE(s.tag, kTag);
-    }
-
-    // Shorter than header and checksum, even when both hold: nothing is handed
-    // out.
-    void shortPacketStringsAreRefused() {
-        for (qsizetype size = 0; size < kPacketOverhead; ++size) {
-            const QByteArray body =
-                IntToBytes(static_cast<std::int32_t>(size)) + QByteArray(8, 'x');
-            const Split s =
-                UnString(WithCrc(body.left(std::max<qsizetype>(size - 2, 2))).left(size));
-            QVERIFY(s.ok == kFalse && s.kind == -1 && s.length == -1);
-        }
-        QVERIFY(ui_.messages.isEmpty());
+        QCOMPARE(split(WithCrc(H("0c80 0100") + header)), "0 0 -1 ");
+        QCOMPARE(split(WithCrc(H("0c00 0180") + header)), "1 12 0 01020304");
+        QCOMPARE(split(H("0c00 ffff") + header + H("0000")), "0 12 0 01020304");
+        QCOMPARE(Shown(ui_), QByteArrayList(3, kOverflow));
+        QCOMPARE(split(PacketString(32767, kTag, kSequence, "x")), "1 13 32767 01020304");
     }
 
     // A 72-byte packet string sealed by an independent ChaCha20 behind the nonce
@@ -269,28 +206,18 @@ class LinkTest : public QObject {
                  PacketString(2, kTag, kSequence, QByteArray("0123456789").repeated(6)));
     }
 
-    // Random packet strings holding every byte value from 256 bytes up, through
-    // the line and back; and the same bytes with escapes before "S" and "T"
-    // framed and unframed.
-    void randomPacketStringsSurviveTheLine() {
-        QRandomGenerator random(2036);
-        QList<qsizetype> sizes{12, 13, 256, 2035, 2036};
-        for (int i = 0; i < 100; ++i)
-            sizes.append(random.bounded(12, 2037));
-        for (const qsizetype size : sizes) {
-            QByteArray packet(size, '\0');
-            for (qsizetype i = 0; i < size; ++i)
-                packet[i] = static_cast<char>(i < 256 ? i : random.bounded(256));
-            std::shuffle(packet.begin(), packet.end(), random);
-            const QByteArray wire = PacketPack(packet);
-            QCOMPARE(PacketUnPack(wire), packet);
-            QVERIFY(PacketPack(packet) != wire); // a fresh nonce each time
-            const QByteArray sealed = packet + "\x18S\x18T\x18" + packet;
-            QCOMPARE(UnframeBytes(FrameBytes(sealed)), sealed);
-            const QByteArray data = packet.mid(kPacketOverhead);
-            const Split s = UnString(PacketString(4, kTag, kSequence, data));
-            QVERIFY(s.ok == kTrue && s.data1 + s.data2 == data);
-        }
+    // The longest packet string, every byte value in it, through the line and
+    // back with a fresh nonce each time; escapes before "S" and "T" survive
+    // framing. Arbitrary bytes are the fuzz target's.
+    void longestPacketStringSurvivesTheLine() {
+        QByteArray packet(kLongestPacketString, '\0');
+        for (qsizetype i = 0; i < packet.size(); ++i)
+            packet[i] = static_cast<char>(i * 7);
+        const QByteArray wire = PacketPack(packet);
+        QCOMPARE(PacketUnPack(wire), packet);
+        QVERIFY(PacketPack(packet) != wire);
+        const QByteArray sealed = "\x18S\x18T\x18" + packet;
+        QCOMPARE(UnframeBytes(FrameBytes(sealed)), sealed);
     }
 
     void oversizePacketsAreRefused() {

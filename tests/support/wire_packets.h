@@ -1,7 +1,6 @@
 #pragma once
 
-// For the link's tests: records and packets as the host writes and reads
-// them, and the message boxes shown.
+// Records and packets as the host writes and reads them, and the boxes shown.
 #include "number_codec.h"
 #include "packet_codec.h"
 #include "scripted_ui.h"
@@ -14,23 +13,27 @@ inline QByteArray Rec(int nbr, const QByteArray &text) {
     return text.size() % 2 != 0 ? record + ' ' : record;
 }
 
-// A packet off the line, unpacked and split.
+// A packet string split; -1 for what was not handed out.
 struct Opened {
     Flag ok = kFalse;
-    std::int16_t length = 0, kind = 0;
+    std::int16_t length = -1, kind = -1;
     QByteArray tag, sequence, data1, data2;
     QByteArray data() const { return data1 + data2; }
 };
 
-inline Opened Open(const QByteArray &wire) {
+inline Opened UnString(const QByteArray &packet) {
     Opened o;
-    o.ok =
-        PacketUnString(PacketUnPack(wire), o.length, o.kind, o.tag, o.sequence, o.data1, o.data2);
+    o.ok = PacketUnString(packet, o.length, o.kind, o.tag, o.sequence, o.data1, o.data2);
     return o;
 }
 
-// The texts of the messages shown; a box without the exclamation icon and
-// the registration title shows as "wrong box".
+// A packet off the line, unpacked and split.
+inline Opened Open(const QByteArray &wire) {
+    return UnString(PacketUnPack(wire));
+}
+
+// The texts shown; one without the exclamation icon and registration title
+// as "wrong box: ...".
 inline QByteArrayList Shown(const ScriptedUi &ui) {
     QByteArrayList texts;
     for (const ScriptedUi::Message &m : ui.messages) {
