@@ -64,14 +64,9 @@ void QtUiTest::messageBoxes_data() {
     QTest::newRow("question, Enter is Yes")
         << MsgButtons::YesNo << MsgIcon::Question << int(Qt::Key_Return) << yesNo
         << QMessageBox::Question << MsgAnswer::Yes;
-    QTest::newRow("question, N is No") << MsgButtons::YesNo << MsgIcon::Question << int(Qt::Key_N)
-                                       << yesNo << QMessageBox::Question << MsgAnswer::No;
     QTest::newRow("entry rule, exclamation")
         << MsgButtons::Ok << MsgIcon::Exclamation << int(Qt::Key_Return)
         << QMessageBox::StandardButtons(QMessageBox::Ok) << QMessageBox::Warning << MsgAnswer::Ok;
-    QTest::newRow("stop, Escape is OK")
-        << MsgButtons::Ok << MsgIcon::Critical << int(Qt::Key_Escape)
-        << QMessageBox::StandardButtons(QMessageBox::Ok) << QMessageBox::Critical << MsgAnswer::Ok;
     QTest::newRow("OK or Cancel, Escape is Cancel")
         << MsgButtons::OkCancel << MsgIcon::Information << int(Qt::Key_Escape)
         << (QMessageBox::Ok | QMessageBox::Cancel) << QMessageBox::Information << MsgAnswer::Cancel;

@@ -20,13 +20,8 @@ namespace {
 
 // Which buttons the window offers: "AR" Accept and Reject, "C" Close only.
 QByteArray offered(const frmTerms &terms) {
-    QByteArray buttons;
-    for (auto [button, letter] : {std::pair{terms.cmdAccept, 'A'}, std::pair{terms.cmdReject, 'R'},
-                                  std::pair{terms.cmdClose, 'C'}}) {
-        if (!button->isHidden())
-            buttons += letter;
-    }
-    return buttons;
+    return QByteArray(terms.cmdAccept->isHidden() ? "" : "A") +
+           (terms.cmdReject->isHidden() ? "" : "R") + (terms.cmdClose->isHidden() ? "" : "C");
 }
 
 } // namespace
@@ -84,8 +79,6 @@ void TermsTest::fileShownAsRead_data() {
         << QString::fromLatin1(line.repeated(linesThatFit).chopped(2)).replace(u"\r\n"_s, u"\n"_s);
     QTest::newRow("line end on the limit")
         << QByteArray(kTextFileLimit - 1, 'y') + "\r\nz" << QString(kTextFileLimit - 1, u'y');
-    QTest::newRow("exactly the limit")
-        << QByteArray(kTextFileLimit, 'w') << QString(kTextFileLimit, u'w');
 }
 
 void TermsTest::fileShownAsRead() {
@@ -161,8 +154,6 @@ void TermsTest::keysPressTheFocusedButton_data() {
     QTest::addColumn<int>("key");
     QTest::addColumn<bool>("accepted");
     QTest::newRow("Return on I Accept") << "cmdAccept" << int(Qt::Key_Return) << true;
-    QTest::newRow("keypad Enter on I Accept") << "cmdAccept" << int(Qt::Key_Enter) << true;
-    QTest::newRow("Space on I Accept") << "cmdAccept" << int(Qt::Key_Space) << true;
     QTest::newRow("Escape on I Accept") << "cmdAccept" << int(Qt::Key_Escape) << false;
     QTest::newRow("Return on I Do Not Accept") << "cmdReject" << int(Qt::Key_Return) << false;
     QTest::newRow("Return on Close") << "cmdClose" << int(Qt::Key_Return) << false;
