@@ -1,7 +1,6 @@
 #include "program_folder.h"
 #include "registry.h"
 #include "store_access.h"
-#include "store_connection.h"
 #include "store_holder.h"
 
 #include <QDir>
@@ -23,6 +22,7 @@ namespace {
 
 constexpr uid_t kNobody = 65534;
 constexpr gid_t kNoGroup = 65534;
+constexpr uid_t kOwn = static_cast<uid_t>(-1); // chown: left as it is
 
 // Stores a value with any type and raw bytes, as other software may.
 void storeRaw(const QByteArray &name, std::uint32_t type, const QByteArray &bytes) {
@@ -129,8 +129,6 @@ class RegistryTest : public QObject {
     void filesOthersCouldWriteAreRefused_data();
     void filesOthersCouldWriteAreRefused();
     void userOutsideTheGroupIsTold();
-    void wronglyShapedStoresAreRefused_data();
-    void wronglyShapedStoresAreRefused();
     void concurrentWritersLoseNothing();
     void killedWritersLeaveTheOldValues();
 
@@ -167,21 +165,19 @@ void RegistryTest::valuesAsStored() {
     QCOMPARE(number, QByteArray(" 0298765432 "));
 
     storeRaw("WithZero", winreg::REG_SZ, QByteArray("abc\0", 4));
-    storeRaw("TwoZeros", winreg::REG_SZ, QByteArray("ab\0\0", 4));
     storeRaw("Fits", winreg::REG_SZ, QByteArray(1024, 'x'));
     storeRaw("TooLong", winreg::REG_SZ, QByteArray(1025, 'x'));
     storeRaw("Big", winreg::REG_DWORD, QByteArray("\xff\xff\xff\xff", 4));
     storeRaw("Binary", 3, "raw");
     QCOMPARE(read("WithZero"), QByteArray("-1:abc"));
-    QCOMPARE(read("TwoZeros"), QByteArray("-1:ab\0", 6));
     QCOMPARE(read("Fits"), "-1:" + QByteArray(1024, 'x'));
     QCOMPARE(read("TooLong"), QByteArray("0:"));
     QCOMPARE(read("Big"), QByteArray("-1:4294967295"));
     QCOMPARE(read("Binary"), QByteArray("-1:untouched"));
 }
 
-// A private store; a damaged one left as it is; paths that name no store
-// file of ours (memory, relative, URIs) or a missing folder refused.
+// A private store; a damaged or wrongly shaped one left as it is; paths that
+// name no store file of ours (memory, relative, URIs) or a missing folder refused.
 void RegistryTest::badStoresFailSafely() {
     const mode_t umask = ::umask(0);
     QVERIFY(write("Command2", "secret"));
@@ -192,6 +188,29 @@ void RegistryTest::badStoresFailSafely() {
     QCOMPARE(RegLastStatus(), ERROR_BADDB);
     QVERIFY(!write("Command1", "x"));
     QCOMPARE(bytesOf(machine_->registryPath()), QByteArray(4096, 'J'));
+
+    // Tables as other software might have made them: only the documented
+    // shape, however spaced, is used.
+    const QByteArray values = "CREATE TABLE reg_keys(path TEXT PRIMARY KEY COLLATE NOCASE) "
+                              "WITHOUT ROWID; CREATE TABLE reg_values(";
+    int n = 0;
+    for (const auto &[schema, usable] :
+         {std::pair{values + "\n  key  TEXT NOT NULL COLLATE NOCASE,\n  name TEXT NOT NULL "
+                             "COLLATE NOCASE,\n  type INTEGER NOT NULL,\n  data BLOB NOT NULL,\n"
+                             "  PRIMARY KEY(key, name)) WITHOUT ROWID;",
+                    true},
+          {values + "key TEXT NOT NULL, name TEXT NOT NULL, type INTEGER NOT NULL, data BLOB NOT "
+                    "NULL, PRIMARY KEY(key, name));",
+           false},
+          {QByteArray("CREATE TABLE other(x);"), false}}) {
+        const QString store = machine_->root() + QStringLiteral("/shape%1.db").arg(++n);
+        qputenv("KESTRUNE_REGISTRY", native(store));
+        QCOMPARE(sql(store, schema), QByteArray());
+        const QByteArray bytes = bytesOf(store);
+        QCOMPARE(write("Command1", "first") && write("Command1", "second"), usable);
+        QCOMPARE(read("Command1"), usable ? QByteArray("-1:second") : QByteArray("0:"));
+        QVERIFY(usable || (RegLastStatus() == ERROR_BADDB && bytesOf(store) == bytes));
+    }
 
     const QString cwd = QDir::currentPath();
     const QString empty = machine_->root() + QStringLiteral("/cwd");
@@ -204,39 +223,45 @@ void RegistryTest::badStoresFailSafely() {
         QVERIFY2(!write("Command1", "x"), path.constData());
         QCOMPARE(read("Command1"), QByteArray("0:"));
     }
-    std::unique_ptr<StoreConnection> connection;
-    QCOMPARE(StoreConnection::open(QByteArray(), true, connection), ERROR_ACCESS_DENIED);
     QVERIFY(QDir::setCurrent(cwd));
     QVERIFY(QDir(empty).isEmpty());
 }
 
 // The user's store holding Command1 = "mine", in a folder writable by
-// everyone and sticky like /tmp, or in a group's folder; then one file of it
-// is replaced or planted, by another user where the row says so.
+// everyone and sticky like /tmp, or in a group's folder ('g'); then one file
+// of it is planted as a file ('f'), a link ('l') or a pipe ('p'), of the owner
+// and mode given (another user's where the row says so).
 void RegistryTest::filesOthersCouldWriteAreRefused_data() {
     QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("plant");
+    QTest::addColumn<char>("kind");
+    QTest::addColumn<uid_t>("uid");
+    QTest::addColumn<gid_t>("gid");
+    QTest::addColumn<mode_t>("mode");
     QTest::addColumn<bool>("usable");
-    const auto row = [](const char *name, const char *file, const char *plant, bool usable) {
-        QTest::newRow(name) << QString::fromLatin1(file) << QString::fromLatin1(plant) << usable;
+    const auto row = [](const char *name, const char *file, char kind, uid_t uid, gid_t gid,
+                        mode_t mode, bool usable) {
+        QTest::newRow(name) << QString::fromLatin1(file) << kind << uid << gid << mode << usable;
     };
-    row("store of another user", "", "other user", false);
-    row("journal of another user", "-journal", "other user", false);
-    row("log of another user", "-wal", "other user", false);
-    row("store through a link", "", "link", false);
-    row("journal as a pipe", "-journal", "pipe", false);
-    row("own store others may write", "", "loose", true);
-    row("store of the group folder's group", "", "group", true);
-    row("own store rejoins the group folder's group", "", "group rejoin", true);
-    row("store of another group", "", "other group", false);
+    row("store of another user", "", 'f', kNobody, kNoGroup, 0666, false);
+    row("journal of another user", "-journal", 'f', kNobody, kNoGroup, 0666, false);
+    row("log of another user", "-wal", 'f', kNobody, kNoGroup, 0666, false);
+    row("store through a link", "", 'l', kOwn, kOwn, 0, false);
+    row("journal as a pipe", "-journal", 'p', kOwn, kOwn, 0666, false);
+    row("own store others may write", "", 'f', kOwn, kOwn, 0666, true);
+    row("store of the group folder's group", "", 'g', kNobody, kNoGroup, 0660, true);
+    row("own store rejoins the group folder's group", "", 'g', 0, 0, 0600, true);
+    row("store of another group", "", 'g', kNobody, 0, 0660, false);
 }
 
 void RegistryTest::filesOthersCouldWriteAreRefused() {
     QFETCH(QString, file);
-    QFETCH(QString, plant);
+    QFETCH(char, kind);
+    QFETCH(uid_t, uid);
+    QFETCH(gid_t, gid);
+    QFETCH(mode_t, mode);
     QFETCH(bool, usable);
-    const bool group = plant.contains(u"group");
-    if (::geteuid() != 0 && (group || plant.contains(u"other")))
+    const bool group = kind == 'g';
+    if (::geteuid() != 0 && (group || uid != kOwn))
         QSKIP("Files of other users and groups can only be made by root");
     const QString folder = machine_->root() + QStringLiteral("/shared");
     if (group) {
@@ -256,25 +281,17 @@ void RegistryTest::filesOthersCouldWriteAreRefused() {
 
     const QString planted = store + file;
     const QByteArray target = native(planted);
-    if (plant == u"other user") {
-        if (!file.isEmpty())
-            writeJunk(planted);
-        QCOMPARE(::chown(target.constData(), kNobody, kNoGroup), 0);
-        QCOMPARE(::chmod(target.constData(), 0666), 0);
-    } else if (plant == u"link") {
+    if (kind == 'l') {
         const QString real = machine_->root() + QStringLiteral("/real");
         QVERIFY(QFile::rename(store, real));
         QVERIFY(QFile::link(real, planted));
-    } else if (plant == u"pipe") {
-        QCOMPARE(::mkfifo(target.constData(), 0666), 0);
-    } else if (plant == u"loose") {
-        QCOMPARE(::chmod(target.constData(), 0666), 0);
-    } else if (plant == u"group rejoin") {
-        QCOMPARE(::chown(target.constData(), 0, 0), 0);
-        QCOMPARE(::chmod(target.constData(), 0600), 0);
+    } else if (kind == 'p') {
+        QCOMPARE(::mkfifo(target.constData(), mode), 0);
     } else {
-        QCOMPARE(::chown(target.constData(), kNobody, plant == u"group" ? kNoGroup : 0), 0);
-        QCOMPARE(::chmod(target.constData(), 0660), 0);
+        if (!file.isEmpty())
+            writeJunk(planted);
+        QCOMPARE(::chown(target.constData(), uid, gid), 0);
+        QCOMPARE(::chmod(target.constData(), mode), 0);
     }
     const QMap<QString, QByteArray> before = snapshot(folder);
 
@@ -284,14 +301,12 @@ void RegistryTest::filesOthersCouldWriteAreRefused() {
         QCOMPARE(read("Command2"), QByteArray("-1:more"));
         // The user's own store is private again; a shared one keeps its group's access.
         QCOMPARE(modeOf(store), group ? 0660u : 0600u);
-        if (group)
-            QCOMPARE(QFileInfo(store).groupId(), kNoGroup);
+        QCOMPARE(QFileInfo(store).groupId(), group ? kNoGroup : ::getegid());
         return;
     }
     QCOMPARE(read("Command1"), QByteArray("0:"));
     QCOMPARE(RegLastStatus(), ERROR_ACCESS_DENIED);
     QVERIFY(!write("Command1", "x"));
-    QCOMPARE(commands(), QByteArray("|"));
     QCOMPARE(snapshot(folder), before);
 }
 
@@ -328,38 +343,6 @@ void RegistryTest::userOutsideTheGroupIsTold() {
     QVERIFY(StoreGroupRefusal().isEmpty());
 }
 
-// The store's tables as other software might have made them.
-void RegistryTest::wronglyShapedStoresAreRefused_data() {
-    QTest::addColumn<QByteArray>("schema");
-    QTest::addColumn<bool>("usable");
-    const QByteArray values = "CREATE TABLE reg_keys(path TEXT PRIMARY KEY COLLATE NOCASE) "
-                              "WITHOUT ROWID; CREATE TABLE reg_values(";
-    QTest::newRow("as documented, other spacing")
-        << values + "\n  key  TEXT NOT NULL COLLATE NOCASE,\n  name TEXT NOT NULL COLLATE NOCASE,"
-                    "\n  type INTEGER NOT NULL,\n  data BLOB NOT NULL,\n  PRIMARY KEY(key, name))"
-                    " WITHOUT ROWID;"
-        << true;
-    QTest::newRow("names with letter case")
-        << values + "key TEXT NOT NULL, name TEXT NOT NULL, type INTEGER NOT NULL, data BLOB NOT "
-                    "NULL, PRIMARY KEY(key, name));"
-        << false;
-    QTest::newRow("unrelated table") << QByteArray("CREATE TABLE other(x);") << false;
-}
-
-void RegistryTest::wronglyShapedStoresAreRefused() {
-    QFETCH(QByteArray, schema);
-    QFETCH(bool, usable);
-    const QString store = machine_->registryPath();
-    QCOMPARE(sql(store, schema), QByteArray());
-    const QByteArray bytes = bytesOf(store);
-    QCOMPARE(write("Command1", "first") && write("Command1", "second"), usable);
-    QCOMPARE(read("Command1"), usable ? QByteArray("-1:second") : QByteArray("0:"));
-    if (!usable) {
-        QCOMPARE(RegLastStatus(), ERROR_BADDB);
-        QCOMPARE(bytesOf(store), bytes);
-    }
-}
-
 void RegistryTest::concurrentWritersLoseNothing() {
     constexpr int kWrites = 150;
     const QString count = QString::number(kWrites);
@@ -374,9 +357,8 @@ void RegistryTest::concurrentWritersLoseNothing() {
         mine += write("Shared", "parent") ? 1 : 0;
     QVERIFY(a.waitForFinished(120000) && b.waitForFinished(120000));
     QCOMPARE(mine, kWrites);
-    const QByteArray out = a.readAllStandardOutput() + b.readAllStandardOutput();
-    QVERIFY2(!out.contains("fail"), out.constData());
-    QCOMPARE(out.count('\n'), 2 * kWrites);
+    QVERIFY(a.exitStatus() == QProcess::NormalExit && a.exitCode() == 0);
+    QVERIFY(b.exitStatus() == QProcess::NormalExit && b.exitCode() == 0);
     QCOMPARE(read("WriterB"), "-1:" + count.toLatin1());
     const QByteArray shared = read("Shared");
     QVERIFY2(shared == "-1:parent" || shared == "-1:" + count.toLatin1(), shared.constData());

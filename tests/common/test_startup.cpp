@@ -21,28 +21,6 @@ namespace {
 
 const QByteArray kApp = "KestruneRegistration";
 
-// Reads the real settings file but refuses every write, as a settings file
-// that cannot be written does.
-class UnwritableSettings final : public SettingsStore {
-  public:
-    UnwritableSettings() { setSettingsStore(this); }
-    ~UnwritableSettings() override { setSettingsStore(nullptr); }
-    QByteArray read(const QByteArray &app, const QByteArray &section,
-                    const QByteArray &key) override {
-        ++reads;
-        return IniSettingsStore().read(app, section, key);
-    }
-    bool write(const QByteArray & /*app*/, const QByteArray & /*section*/,
-               const QByteArray & /*key*/, const QByteArray & /*value*/) override {
-        return false;
-    }
-    bool deleteSection(const QByteArray & /*app*/, const QByteArray & /*section*/) override {
-        return false;
-    }
-
-    int reads = 0;
-};
-
 } // namespace
 
 class StartupTest : public QObject {
@@ -101,13 +79,14 @@ void StartupTest::appPathSetting() {
     QCOMPARE(script.beeps, 0);
 }
 
+// No folder stored, and none can be: the settings' folder is a plain file.
 void StartupTest::blanksOnBothReadsEndTheProgram() {
     ScriptedUi script;
-    QVERIFY(SaveSetting(kApp, "Properties", "AppPath", "   "));
-    UnwritableSettings settings;
+    const QString blocker = machine_->root() + QStringLiteral("/blocked");
+    QVERIFY(QFile(blocker).open(QIODevice::WriteOnly));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(blocker));
     bool wizardOpened = false;
     Main([&] { wizardOpened = true; });
-    QCOMPARE(settings.reads, 2);
     QCOMPARE(script.beeps, 1);
     QCOMPARE(script.messages.size(), 1);
     QCOMPARE(script.messages.first().text,
@@ -115,27 +94,33 @@ void StartupTest::blanksOnBothReadsEndTheProgram() {
                         "contact support."));
     QCOMPARE(script.messages.first().title, QByteArray("Kestrune"));
     QCOMPARE(script.messages.first().icon, MsgIcon::Critical);
-    QVERIFY(script.ended);
+    QVERIFY(script.ended && script.modalTitles.isEmpty() && !wizardOpened);
     QCOMPARE(script.endStatus, 1);
-    QVERIFY(script.modalTitles.isEmpty());
-    QVERIFY(!wizardOpened);
 }
 
-// The pictures present or not, then how the terms are answered (by a button
-// or the close box). Without the pictures first: the tile, once loaded,
-// stays for the process.
+// The pictures present or not, then the button focused and the key pressed
+// on it (none: the close box), and whether the terms were accepted. Without
+// the pictures first: the tile, once loaded, stays for the process.
 void StartupTest::termsDecideTheWizard_data() {
     QTest::addColumn<bool>("pictures");
-    QTest::addColumn<QString>("answer");
-    QTest::newRow("accepted without blue.bmp and kestrune.bmp") << false << u"cmdAccept"_s;
-    QTest::newRow("rejected") << false << u"cmdReject"_s;
-    QTest::newRow("closed") << false << QString();
-    QTest::newRow("accepted with blue.bmp and kestrune.bmp") << true << u"cmdAccept"_s;
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("Return on I Accept without blue.bmp and kestrune.bmp")
+        << false << u"cmdAccept"_s << int(Qt::Key_Return) << true;
+    QTest::newRow("Escape on I Accept") << false << u"cmdAccept"_s << int(Qt::Key_Escape) << false;
+    QTest::newRow("Return on I Do Not Accept")
+        << false << u"cmdReject"_s << int(Qt::Key_Return) << false;
+    QTest::newRow("close box") << false << QString() << 0 << false;
+    QTest::newRow("Space on I Accept with blue.bmp and kestrune.bmp")
+        << true << u"cmdAccept"_s << int(Qt::Key_Space) << true;
 }
 
 void StartupTest::termsDecideTheWizard() {
     QFETCH(bool, pictures);
-    QFETCH(QString, answer);
+    QFETCH(QString, button);
+    QFETCH(int, key);
+    QFETCH(bool, accepted);
     ScriptedUi script;
     QVERIFY(SavePathSetting(kApp, "Properties", "AppPath", QFile::encodeName(machine_->path())));
     for (const QString &name : {u"blue.bmp"_s, u"kestrune.bmp"_s}) {
@@ -155,12 +140,17 @@ void StartupTest::termsDecideTheWizard() {
     script.modalActions.append([&](QDialog &dialog) {
         // The terms are loaded: the splash's hourglass is gone.
         QCOMPARE(script.mousePointer(), MousePointer::Default);
-        answer.isEmpty() ? static_cast<void>(dialog.close())
-                         : dialog.findChild<QPushButton *>(answer)->click();
+        if (button.isEmpty()) {
+            dialog.close();
+            return;
+        }
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        dialog.findChild<QPushButton *>(button)->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
     });
     bool wizardOpened = false;
     Main([&] { wizardOpened = true; });
-    const bool accepted = answer == u"cmdAccept"_s;
     QCOMPARE(wizardOpened, accepted);
     QCOMPARE(script.ended, !accepted);
     QCOMPARE(script.endStatus, 0);
@@ -171,6 +161,8 @@ void StartupTest::termsDecideTheWizard() {
     QVERIFY(std::none_of(windows.cbegin(), windows.cend(),
                          [](const QWidget *window) { return window->isVisible(); }));
     QCOMPARE(gAppPath, machine_->appPath());
+    // Accepted, the hourglass stays until the wizard is activated.
+    QVERIFY(!accepted || script.mousePointer() == MousePointer::Hourglass);
     QCOMPARE(frmColors::instance().imgBlue->size(), pictures ? QSize(80, 80) : QSize(0, 0));
 }
 
