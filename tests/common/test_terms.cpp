@@ -20,13 +20,8 @@ namespace {
 
 // Which buttons the window offers: "AR" Accept and Reject, "C" Close only.
 QByteArray offered(const frmTerms &terms) {
-    QByteArray buttons;
-    for (auto [button, letter] : {std::pair{terms.cmdAccept, 'A'}, std::pair{terms.cmdReject, 'R'},
-                                  std::pair{terms.cmdClose, 'C'}}) {
-        if (!button->isHidden())
-            buttons += letter;
-    }
-    return buttons;
+    return QByteArray(terms.cmdAccept->isHidden() ? "" : "A") +
+           (terms.cmdReject->isHidden() ? "" : "R") + (terms.cmdClose->isHidden() ? "" : "C");
 }
 
 } // namespace
@@ -39,11 +34,8 @@ class TermsTest : public QObject {
     void cleanup() { machine_.reset(); }
     void fileShownAsRead_data();
     void fileShownAsRead();
-    void fallbackFolderIsUsedSilently();
     void missingOrUnreadableFileOffersCloseOnly_data();
     void missingOrUnreadableFileOffersCloseOnly();
-    void keysPressTheFocusedButton_data();
-    void keysPressTheFocusedButton();
 
   private:
     std::unique_ptr<ProgramFolder> machine_;
@@ -52,7 +44,6 @@ class TermsTest : public QObject {
 void TermsTest::init() {
     machine_ = std::make_unique<ProgramFolder>();
     gAppPath = machine_->appPath();
-    QDir(machine_->root()).mkpath(QStringLiteral("fallback"));
     SetFallbackFolder(QFile::encodeName(machine_->root()) + "/fallback/");
     gTermsAccepted = kTrue;
 }
@@ -84,8 +75,6 @@ void TermsTest::fileShownAsRead_data() {
         << QString::fromLatin1(line.repeated(linesThatFit).chopped(2)).replace(u"\r\n"_s, u"\n"_s);
     QTest::newRow("line end on the limit")
         << QByteArray(kTextFileLimit - 1, 'y') + "\r\nz" << QString(kTextFileLimit - 1, u'y');
-    QTest::newRow("exactly the limit")
-        << QByteArray(kTextFileLimit, 'w') << QString(kTextFileLimit, u'w');
 }
 
 void TermsTest::fileShownAsRead() {
@@ -100,19 +89,6 @@ void TermsTest::fileShownAsRead() {
     QVERIFY(script.messages.isEmpty());
     QCOMPARE(offered(terms), QByteArray("AR"));
     QCOMPARE(gTermsAccepted, kFalse);
-}
-
-void TermsTest::fallbackFolderIsUsedSilently() {
-    ScriptedUi script;
-    QFile file(machine_->root() + QStringLiteral("/fallback/terms.txt"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("From the data folder\r\n");
-    file.close();
-    // A folder named terms.txt in the program folder is no terms file.
-    QDir(machine_->path()).mkdir(QStringLiteral("terms.txt"));
-    frmTerms terms;
-    QCOMPARE(terms.txtTerms->toPlainText(), QStringLiteral("From the data folder"));
-    QVERIFY(script.messages.isEmpty());
 }
 
 void TermsTest::missingOrUnreadableFileOffersCloseOnly_data() {
@@ -152,50 +128,6 @@ void TermsTest::missingOrUnreadableFileOffersCloseOnly() {
     QCOMPARE(script.mousePointer(), MousePointer::Default);
     QCOMPARE(offered(terms), QByteArray("C"));
     QCOMPARE(gTermsAccepted, kFalse);
-}
-
-// The button with the focus, then the key pressed: whether the terms were
-// accepted. Every key closes the window.
-void TermsTest::keysPressTheFocusedButton_data() {
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("Return on I Accept") << "cmdAccept" << int(Qt::Key_Return) << true;
-    QTest::newRow("keypad Enter on I Accept") << "cmdAccept" << int(Qt::Key_Enter) << true;
-    QTest::newRow("Space on I Accept") << "cmdAccept" << int(Qt::Key_Space) << true;
-    QTest::newRow("Escape on I Accept") << "cmdAccept" << int(Qt::Key_Escape) << false;
-    QTest::newRow("Return on I Do Not Accept") << "cmdReject" << int(Qt::Key_Return) << false;
-    QTest::newRow("Return on Close") << "cmdClose" << int(Qt::Key_Return) << false;
-}
-
-void TermsTest::keysPressTheFocusedButton() {
-    QFETCH(QString, button);
-    QFETCH(int, key);
-    QFETCH(bool, accepted);
-    ScriptedUi script;
-    machine_->writeFile(QStringLiteral("terms.txt"), "Terms\r\n");
-    frmTerms terms;
-    if (button == u"cmdClose"_s) {
-        // As the wizard shows the terms again.
-        terms.cmdAccept->setVisible(false);
-        terms.cmdReject->setVisible(false);
-        terms.cmdClose->setVisible(true);
-        gTermsAccepted = kTrue;
-    }
-    // Activating the window, not only loading it, sets the arrow back.
-    script.setMousePointer(MousePointer::Hourglass);
-    terms.show();
-    terms.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&terms));
-    QCOMPARE(script.mousePointer(), MousePointer::Default);
-    terms.findChild<QPushButton *>(button)->setFocus();
-    QCOMPARE(QApplication::focusWidget()->objectName(), button);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
-    QVERIFY(!terms.isVisible());
-    QCOMPARE(gTermsAccepted, accepted ? kTrue : kFalse);
-    // Accepted, the hourglass stays until the next window is activated.
-    if (accepted)
-        QCOMPARE(script.mousePointer(), MousePointer::Hourglass);
 }
 
 QTEST_MAIN(TermsTest)
