@@ -144,8 +144,15 @@ void StartupTest::termsDecideTheWizard() {
             dialog.close();
             return;
         }
+        // Coming back to the window puts the arrow back.
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        ui().setMousePointer(MousePointer::Hourglass);
         dialog.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QCOMPARE(script.mousePointer(), MousePointer::Default);
         dialog.findChild<QPushButton *>(button)->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
     });
