@@ -139,8 +139,6 @@ void CreditCardTest::expiryDates_data() {
     row("1998: 2018 within 20 years", august1998, "0818", true);
     row("1998: 1997 expired", august1998, "0197", false);
     row("1998: three characters", august1998, "898", false);
-    row("2025: this month", kToday, "0625", true);
-    row("2025: last month", kToday, "0525", false);
     row("2025: exactly 20 years", kToday, "0645", true);
     row("2025: a month past 20 years", kToday, "0745", false);
     row("2025: not digits", kToday, "06a6", false);
