@@ -14,10 +14,7 @@ class SurveyAnswersTest : public QObject {
     Q_OBJECT
 
   private Q_SLOTS:
-    void optionCodes();
-    void checkValues_data();
-    void checkValues();
-    void prefixSearch_data();
+    void codes();
     void prefixSearch();
     void fileLines_data();
     void fileLines();
@@ -25,7 +22,7 @@ class SurveyAnswersTest : public QObject {
     void readingOddFiles();
 };
 
-void SurveyAnswersTest::optionCodes() {
+void SurveyAnswersTest::codes() {
     const QByteArrayList ages{"<8", "9-15", "16-25", "25-35", "35-45", "45+"};
     for (int option = 0; option < kAgeOptions; ++option)
         QCOMPARE(AgeCode(option) + '|' + QByteArray::number(AgeOption(ages[option])),
@@ -36,45 +33,28 @@ void SurveyAnswersTest::optionCodes() {
         QCOMPARE(AgeOption(code), -1);
         QCOMPARE(GenderOption(code), -1);
     }
+    // Only "Y" ticks a box.
+    for (const QByteArray text : {"Y", "y", "N", "Yes", ""}) {
+        std::int16_t value = 7;
+        CheckValueFromYesNo(text, value);
+        QCOMPARE(value, text == "Y" ? 1 : 0);
+    }
+    QCOMPARE(YesNo(1) + YesNo(0) + YesNo(-1), "YNY");
 }
 
-void SurveyAnswersTest::checkValues_data() {
-    QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<int>("value");
-    QTest::newRow("Y") << QByteArray("Y") << 1;
-    QTest::newRow("lower-case y") << QByteArray("y") << 0;
-    QTest::newRow("N") << QByteArray("N") << 0;
-    QTest::newRow("Yes") << QByteArray("Yes") << 0;
-    QTest::newRow("empty") << QByteArray() << 0;
-}
-
-void SurveyAnswersTest::checkValues() {
-    QFETCH(QByteArray, text);
-    QFETCH(int, value);
-    std::int16_t result = 7;
-    CheckValueFromYesNo(text, result);
-    QCOMPARE(result, value);
-    QCOMPARE(YesNo(value), value != 0 ? "Y" : "N");
-}
-
-void SurveyAnswersTest::prefixSearch_data() {
-    QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<int>("index");
-    QTest::newRow("exact") << QByteArray("Pentium 166") << 4;
-    QTest::newRow("first item found last") << QByteArray("486") << 0;
-    QTest::newRow("prefix from the second item") << QByteArray("pentium") << 1;
-    QTest::newRow("case ignored") << QByteArray("OTHER") << 7;
-    QTest::newRow("no match") << QByteArray("Pentium 166 MMX") << -1;
-    QTest::newRow("empty stays unanswered") << QByteArray() << -1;
-}
-
+// Exact; the first item found last; a prefix from the second item on;
+// case ignored; no match; an empty text stays unanswered.
 void SurveyAnswersTest::prefixSearch() {
-    QFETCH(QByteArray, text);
-    QFETCH(int, index);
     const QList<QByteArray> items{
         "486",         "Pentium 60-75", "Pentium 90-100", "Pentium 120-133",
         "Pentium 166", "Pentium 200",   "Pentium Duo",    "Other"};
-    QCOMPARE(PrefixSearch(items, text), index);
+    for (const auto &[text, index] : QList<std::pair<QByteArray, int>>{{"Pentium 166", 4},
+                                                                       {"486", 0},
+                                                                       {"pentium", 1},
+                                                                       {"OTHER", 7},
+                                                                       {"Pentium 166 MMX", -1},
+                                                                       {"", -1}})
+        QCOMPARE(PrefixSearch(items, text), index);
 }
 
 void SurveyAnswersTest::fileLines_data() {
@@ -110,33 +90,28 @@ void SurveyAnswersTest::fileLines() {
 }
 
 void SurveyAnswersTest::readingOddFiles_data() {
-    QTest::addColumn<int>("size");
-    QTest::addColumn<bool>("complete");
-    QTest::newRow("huge, no line ends") << int(kSurveyFileReadLimit) << false;
-    QTest::newRow("exactly the limit") << int(kSurveyFileReadLimit) << true;
-    QTest::newRow("folder") << 0 << true;
-    QTest::newRow("pipe") << 0 << true;
-    QTest::newRow("missing") << 0 << true;
+    QTest::addColumn<QByteArray>("kind");
+    for (const char *kind :
+         {"huge, no line ends", "exactly the limit", "folder", "pipe", "missing"})
+        QTest::newRow(kind) << QByteArray(kind);
 }
 
+// Only a regular file is read (a pipe without a writer would block whoever
+// opens it), and only up to the limit.
 void SurveyAnswersTest::readingOddFiles() {
-    QFETCH(int, size);
-    QFETCH(bool, complete);
-    const QByteArray kind = QTest::currentDataTag();
+    QFETCH(QByteArray, kind);
     ProgramFolder folder;
     const QString path = folder.path() + u"/survey.txt"_s;
-    if (kind.startsWith("huge"))
-        folder.writeFile(u"survey.txt"_s, QByteArray(4 * kSurveyFileReadLimit, '"'));
-    else if (kind.endsWith("limit"))
-        folder.writeFile(u"survey.txt"_s, QByteArray(kSurveyFileReadLimit, 'x'));
+    const bool huge = kind.startsWith("huge");
+    if (huge || kind.endsWith("limit"))
+        folder.writeFile(u"survey.txt"_s, QByteArray((huge ? 4 : 1) * kSurveyFileReadLimit, '"'));
     else if (kind == "folder")
         QVERIFY(QDir().mkdir(path));
     else if (kind == "pipe")
         QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    // A pipe without a writer would block whoever opens it.
     const SurveyFileContent content = ReadSurveyFile(QFile::encodeName(path));
-    QCOMPARE(content.bytes.size(), size);
-    QCOMPARE(content.complete, complete);
+    QCOMPARE(content.bytes.size(), kind.contains("limit") || huge ? kSurveyFileReadLimit : 0);
+    QCOMPARE(content.complete, !huge);
     QVERIFY(SurveyFileLines(content.bytes, content.complete).isEmpty());
 }
 
