@@ -202,6 +202,9 @@ void RegistryTest::badStoresFailSafely() {
           {values + "key TEXT NOT NULL, name TEXT NOT NULL, type INTEGER NOT NULL, data BLOB NOT "
                     "NULL, PRIMARY KEY(key, name));",
            false},
+          {values + "key TEXT NOT NULL COLLATE NOCASE, name TEXT NOT NULL COLLATE NOCASE, type "
+                    "INTEGER NOT NULL, data BLOB NOT NULL);",
+           false},
           {QByteArray("CREATE TABLE other(x);"), false}}) {
         const QString store = machine_->root() + QStringLiteral("/shape%1.db").arg(++n);
         qputenv("KESTRUNE_REGISTRY", native(store));
