@@ -252,6 +252,23 @@ class WizardCallTest : public QObject {
         QCOMPARE(sim.record().count(kAnswer), script.contains("tarnovik") ? 2 : 0);
     }
 
+    // Each dial starts a fresh line: the second call's prompts are answered
+    // although the first call had reached packets.
+    void retryAfterADroppedCallLogsInAgain() {
+        HostSim sim(kQuick + HostSim::Scenario(u"carrier-lost.scn"_s) + "call\n" + kLogin +
+                    "send \"connected\"\nrequest 16\n");
+        UseModem(sim.device());
+        const auto window = StartWizard();
+        SubmitRegistration(*window, *ui_);
+        QVERIFY(WaitForStatus(*window, u"Connection disconnected"_s));
+        QCOMPARE(window->mPacketMode, kTrue);
+        ui_->answers = {MsgAnswer::No};
+        Click(window->cmdFinish);
+        QVERIFY(sim.waitForRecord("field 16 \"MARYS\""));
+        QCOMPARE(sim.record().count(kAnswer), 4);
+        QVERIFY(sim.record().contains("call 2"));
+    }
+
     void hangUpOnClose_data() {
         QTest::addColumn<QByteArray>("script");
         QTest::addColumn<QString>("status");
