@@ -12,6 +12,7 @@
 #include "startup.h"
 #include "uucp_lock.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -189,7 +190,7 @@ class ModemCallTest : public QObject {
         const DialResult result = caller.tapi.Dial("123");
         QVERIFY(!result.placed());
         QTEST(result.refusal, "refusal");
-        QTest::qWait(50);
+        QCoreApplication::processEvents();
         QCOMPARE(caller.requests + caller.states, before);
         QCOMPARE(caller.tapi.CallInProgress(), setup == "twice");
     }
