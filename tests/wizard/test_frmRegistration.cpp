@@ -541,4 +541,4 @@ class RegistrationWizardTest : public QObject {
 };
 
 QTEST_MAIN(RegistrationWizardTest)
-#include "tst_frmRegistration.moc"
+#include "test_frmRegistration.moc"

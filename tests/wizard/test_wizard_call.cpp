@@ -417,4 +417,4 @@ void WizardCallTest::wholeRegistration() {
 }
 
 QTEST_MAIN(WizardCallTest)
-#include "tst_wizard_call.moc"
+#include "test_wizard_call.moc"

@@ -344,4 +344,4 @@ void CreditCardTest::keysOkCancelAndTheCloseBox() {
 }
 
 QTEST_MAIN(CreditCardTest)
-#include "tst_frmCreditCard.moc"
+#include "test_frmCreditCard.moc"

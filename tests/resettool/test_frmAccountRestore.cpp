@@ -195,4 +195,4 @@ class TestAccountRestore : public QObject {
 };
 
 QTEST_MAIN(TestAccountRestore)
-#include "tst_frmAccountRestore.moc"
+#include "test_frmAccountRestore.moc"

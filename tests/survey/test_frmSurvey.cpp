@@ -561,4 +561,4 @@ void SurveyWindowTest::newWindow() {
 }
 
 QTEST_MAIN(SurveyWindowTest)
-#include "tst_frmSurvey.moc"
+#include "test_frmSurvey.moc"
