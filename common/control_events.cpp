@@ -139,3 +139,19 @@ void SendKeysTab() {
 void SendKeysCtrlEnter() {
     sendToFocused(Qt::Key_Return, Qt::ControlModifier, QStringLiteral("\r"));
 }
+
+bool EnterMovesOn(std::int16_t &KeyAscii) {
+    if (KeyAscii != kKeyEnter)
+        return false;
+    KeyAscii = 0;
+    SendKeysTab();
+    return true;
+}
+
+bool EnterFocuses(std::int16_t &KeyAscii, QWidget *control) {
+    if (KeyAscii != kKeyEnter)
+        return false;
+    KeyAscii = 0;
+    control->setFocus();
+    return true;
+}

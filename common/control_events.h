@@ -27,3 +27,11 @@ void OnKeyPress(QWidget *control, std::function<void(std::int16_t &KeyAscii)> ha
 void SendKeysTab();
 // Sends Ctrl+Enter to the focused control: a line break in a multi-line box.
 void SendKeysCtrlEnter();
+
+// The Enter rules of the entry controls, for their key handlers. Each
+// drops the Enter key (and only it) and says whether it took it.
+// Enter moves on to the next control in tab order, as Tab does.
+bool EnterMovesOn(std::int16_t &KeyAscii);
+// Enter gives the control (a window's main button) the focus without
+// pressing it.
+bool EnterFocuses(std::int16_t &KeyAscii, QWidget *control);

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMimeData>
 #include <QValidator>
 
@@ -135,4 +136,25 @@ void SetBoxText(QPlainTextEdit *box, const QByteArray &text) {
 
 QByteArray ListText(const QComboBox *list) {
     return list->currentIndex() < 0 ? QByteArray() : ToCodePage(list->currentText());
+}
+
+QList<QByteArray> ListItems(const QComboBox *list) {
+    QList<QByteArray> items;
+    for (int i = 0; i < list->count(); ++i)
+        items.append(ToCodePage(list->itemText(i)));
+    return items;
+}
+
+QList<QByteArray> ListItems(const QListWidget *list) {
+    QList<QByteArray> items;
+    for (int i = 0; i < list->count(); ++i)
+        items.append(ToCodePage(list->item(i)->text()));
+    return items;
+}
+
+void SetListItems(QComboBox *list, const QList<QByteArray> &items, int current) {
+    list->clear();
+    for (const QByteArray &item : items)
+        list->addItem(FromCodePage(item));
+    list->setCurrentIndex(current >= 0 && current < list->count() ? current : -1);
 }

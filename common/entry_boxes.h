@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QPlainTextEdit>
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QRect;
 
 // Entry boxes hold only what the code page can hold: a character it lacks,
@@ -46,3 +48,9 @@ QByteArray BoxText(const QPlainTextEdit *box);
 void SetBoxText(QPlainTextEdit *box, const QByteArray &text);
 // The text of the picked entry of a list; empty when none is picked.
 QByteArray ListText(const QComboBox *list);
+// The texts of a list's entries, in order.
+QList<QByteArray> ListItems(const QComboBox *list);
+QList<QByteArray> ListItems(const QListWidget *list);
+// Fills a drop-down list with the texts and picks the entry at current
+// (none when current is not one of them).
+void SetListItems(QComboBox *list, const QList<QByteArray> &items, int current = -1);

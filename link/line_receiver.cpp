@@ -110,9 +110,9 @@ void LineReceiver::takePacketCharacter(char c, const Sender &send, bool &dropRes
 }
 
 void LineReceiver::handleFrame(const Sender &send, bool &dropRest) {
-    Flag ok = kFalse;
     handling_ = true;
-    packetProcess_(lastPacket_, ok);
+    // A copy: nothing the handler does to the line may change the frame.
+    const Flag ok = packetProcess_(QByteArray(buffer_), lastPacket_);
     handling_ = false;
     buffer_.clear();
     if (ok != kTrue) {

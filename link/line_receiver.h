@@ -23,10 +23,10 @@ inline constexpr qsizetype kLongestFrame = 2 * kPktGuardBufferSize + 2;
 
 class LineReceiver {
   public:
-    // Handles one complete frame, which is in the receive buffer: the
-    // conversation's PacketProcess. It leaves the packet to send in
-    // lastPacket and sets ok when it is to be sent.
-    using FrameHandler = std::function<void(QByteArray &lastPacket, Flag &ok)>;
+    // Handles one complete frame: the conversation's PacketProcess. It
+    // leaves the packet to send in lastPacket and says whether it is to be
+    // sent.
+    using FrameHandler = std::function<Flag(const QByteArray &frame, QByteArray &lastPacket)>;
     using Sender = std::function<void(const QByteArray &text)>;
 
     LineReceiver(QByteArray &mReceiveBuffer, Flag &mPacketMode, QByteArray &gLastPacket,

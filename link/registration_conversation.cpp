@@ -4,6 +4,7 @@
 #include "field_requests.h"
 #include "number_codec.h"
 #include "packet_codec.h"
+#include "program_state.h"
 #include "titles.h"
 #include "ui.h"
 
@@ -44,19 +45,17 @@ QByteArray SequenceOf(const QByteArray &packetString) {
 } // namespace
 
 RegistrationConversation::RegistrationConversation(ConversationWindow &window,
-                                                   WizardLinkState &state)
-    : window_(window), state_(state) {}
+                                                   ConversationLine &line)
+    : window_(window), line_(line) {}
 
-Flag RegistrationConversation::PacketProcess(QByteArray &lastPacket) {
+Flag RegistrationConversation::PacketProcess(const QByteArray &frame, QByteArray &lastPacket) {
     // A packet that arrives while the card window or a message is open is
     // the host not waiting for its answer: it is dropped.
     if (busy_)
         return kFalse;
     const QScopedValueRollback<bool> busy(busy_, true);
 
-    state_.mReceiveBuffer = PacketUnPack(state_.mReceiveBuffer);
-    // Taken now: serial events handled while a window is open change the buffer.
-    const QByteArray received = state_.mReceiveBuffer;
+    const QByteArray received = PacketUnPack(frame);
     const QByteArray lastSequence =
         lastPacket.isEmpty() ? QByteArray() : SequenceOf(PacketUnPack(lastPacket));
 
@@ -117,10 +116,15 @@ Flag RegistrationConversation::PacketProcessContinue(QByteArray &packet) {
     return kTrue;
 }
 
+void RegistrationConversation::ForgetCardDetails() {
+    card_ = CardDetails();
+    modKestenrol::gCardAccepted = kFalse;
+}
+
 Flag RegistrationConversation::EndConversation(const QByteArray &closingText) {
-    if (!window_.CallInProgress())
+    if (!line_.CallInProgress())
         return kTrue;
-    window_.HangUp();
+    line_.HangUp();
     ui().doEvents();
     ui().setMousePointer(MousePointer::Default);
     ui().msgBox(closingText + "\r\n\r\nThe Registration program will exit.", MsgButtons::Ok,

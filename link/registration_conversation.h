@@ -1,23 +1,36 @@
 #pragma once
 
+#include "card_details.h"
 #include "conversation_window.h"
 #include "flags.h"
-#include "program_state.h"
 
 #include <QByteArray>
 #include <cstdint>
 
+// The call the conversation runs on: its end hangs the call up.
+class ConversationLine {
+  public:
+    virtual ~ConversationLine() = default;
+
+    // Whether the telephony control has a call up.
+    virtual bool CallInProgress() const = 0;
+    // The hang-up step: status text, pending events, the hang-up request
+    // kept in mHangupRequest.
+    virtual void HangUp() = 0;
+};
+
 // The packet conversation with the registration host once the line is in
 // packet mode: the host leads, and every packet it sends is answered with
-// exactly one packet, prepared here.
+// exactly one packet, prepared here. It keeps what the host sent for the
+// card window and the card that window accepted, for one call.
 class RegistrationConversation {
   public:
-    RegistrationConversation(ConversationWindow &window, WizardLinkState &state);
+    RegistrationConversation(ConversationWindow &window, ConversationLine &line);
 
-    // Handles the framed packet in mReceiveBuffer. lastPacket is the last
-    // reply (gLastPacket) and, on return, the reply to send. True when
-    // lastPacket is to be sent, false when nothing is to be sent.
-    Flag PacketProcess(QByteArray &lastPacket);
+    // Handles one framed packet from the host. lastPacket is the last reply
+    // (gLastPacket) and, on return, the reply to send. True when lastPacket
+    // is to be sent, false when nothing is to be sent.
+    Flag PacketProcess(const QByteArray &frame, QByteArray &lastPacket);
 
     // Answers the request the host refused and the user has corrected,
     // after Continue. True when packet is to be sent; it is then also the
@@ -35,8 +48,16 @@ class RegistrationConversation {
 
     // A refused request is kept until Continue answers it.
     bool waitingForContinue() const { return !keptRequest_.isEmpty(); }
-    // A new call: no refused request of an earlier one waits any more.
+    // A new or lost call: no refused request of it waits any more.
     void Reset() { keptRequest_.clear(); }
+    // The card details live for one call only.
+    void ForgetCardDetails();
+
+    // The last card details that the card window accepted.
+    const CardDetails &KeptCard() const { return card_; }
+    QByteArray PlanDetails() const { return txtPlanDetails; }
+    std::int16_t PlanNbrLo() const { return intPlanNbrLo; }
+    std::int16_t PlanNbrHi() const { return intPlanNbrHi; }
 
   private:
     // Ends the conversation with the host's closing text. True when the
@@ -45,14 +66,21 @@ class RegistrationConversation {
     // The records of the asked fields, from the entries as they are now.
     QByteArray AnswerFields(std::int32_t fieldMask, bool cardRefused);
     // Opens the card window for field 10 and gives the card fields' records.
-    QByteArray AnswerCardField(bool cardRefused);
+    QByteArray AnswerCardField(bool cardRefused, const WizardEntries &entries);
     QByteArray AnswerField(int fieldNbr, const WizardEntries &entries);
 
     ConversationWindow &window_;
-    WizardLinkState &state_;
+    ConversationLine &line_;
     // The packet string of the refused request, out of the serial handler's
     // reach, while the user corrects the entries.
     QByteArray keptRequest_;
     // A modal window of the conversation is open: the host waits.
     bool busy_ = false;
+
+    CardDetails card_;
+    QByteArray txtPlanDetails;     // the plan list text sent by the host
+    std::int16_t intPlanNbrLo = 0; // first plan number sent by the host
+    std::int16_t intPlanNbrHi = 0; // last plan number sent by the host
+    QByteArray mCommand1;          // registry value Command1, read for the host's requests
+    QByteArray mCommand2;          // registry value Command2
 };

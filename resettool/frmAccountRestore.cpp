@@ -73,18 +73,12 @@ void frmAccountRestore::txtPassword_GotFocus() {
 }
 
 void frmAccountRestore::txtUserName_KeyPress(std::int16_t &KeyAscii) {
-    if (KeyAscii == kKeyEnter) {
-        KeyAscii = 0;
-        SendKeysTab();
-    }
+    EnterMovesOn(KeyAscii);
 }
 
 void frmAccountRestore::txtPassword_KeyPress(std::int16_t &KeyAscii) {
     // Enter only moves to Update: the user presses it deliberately.
-    if (KeyAscii == kKeyEnter) {
-        KeyAscii = 0;
-        cmdUpdate->setFocus();
-    }
+    EnterFocuses(KeyAscii, cmdUpdate);
 }
 
 void frmAccountRestore::cmdUpdate_Click() {

@@ -20,13 +20,6 @@ QByteArray SurveyFilePath() {
     return modKestenrol::gAppPath + kSurveyFileName;
 }
 
-QList<QByteArray> Items(const QComboBox *list) {
-    QList<QByteArray> items;
-    for (int i = 0; i < list->count(); ++i)
-        items.append(ToCodePage(list->itemText(i)));
-    return items;
-}
-
 template <std::size_t N> int FirstChosen(const std::array<QRadioButton *, N> &options) {
     for (std::size_t i = 0; i < N; ++i) {
         if (options[i]->isChecked())
@@ -79,7 +72,7 @@ void frmSurvey::ApplyLine(int slot, const QByteArray &value) {
         break;
     case AnswerKind::List: {
         auto *list = static_cast<QComboBox *>(control);
-        list->setCurrentIndex(PrefixSearch(Items(list), value));
+        list->setCurrentIndex(PrefixSearch(ListItems(list), value));
         break;
     }
     case AnswerKind::Monitor:

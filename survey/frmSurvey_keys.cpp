@@ -14,24 +14,6 @@
 
 namespace {
 
-// Enter goes on to the next control in tab order, as Tab would.
-bool EnterMovesOn(std::int16_t &KeyAscii) {
-    if (KeyAscii != kKeyEnter)
-        return false;
-    KeyAscii = 0;
-    SendKeysTab();
-    return true;
-}
-
-// Enter gives the button the focus without pressing it.
-bool EnterFocuses(std::int16_t &KeyAscii, QWidget *button) {
-    if (KeyAscii != kKeyEnter)
-        return false;
-    KeyAscii = 0;
-    button->setFocus();
-    return true;
-}
-
 // Enter moves on while the box after the control is in use, else to the
 // button.
 void EnterMovesOnIf(std::int16_t &KeyAscii, bool inUse, QWidget *button) {

@@ -22,95 +22,98 @@ Message Failing(bool fails, const char *message) {
     return fails ? Message(QByteArray(message)) : std::nullopt;
 }
 
-Message AlternativeNumberFailure(const PageEntries &e) {
+Message AlternativeNumberFailure(const WizardEntries &e) {
     QByteArray message;
     Flag ok = kTrue;
-    if (e.connection == 1)
-        CheckAlternativeNumber(e.alternative, message, ok);
+    if (e.optConnection == 1)
+        CheckAlternativeNumber(e.txtAlternative, message, ok);
     return ok == kFalse ? Message(message) : std::nullopt;
 }
 
-Message CallbackNumberFailure(const PageEntries &e) {
+Message CallbackNumberFailure(const WizardEntries &e) {
     QByteArray message;
     Flag ok = kTrue;
-    CheckCallbackNumber(e.callbackArea, e.callbackNumber, message, ok);
+    CheckCallbackNumber(e.txtCallbackNumberArea, e.txtCallbackNumber, message, ok);
     return ok == kFalse ? Message(message) : std::nullopt;
 }
 
 struct PageCheck {
     std::int16_t page;
     EntryControl control;
-    Message (*failure)(const PageEntries &);
+    Message (*failure)(const WizardEntries &);
 };
 
 // In the order they run; the first failure ends the page's check.
 const std::array<PageCheck, 15> kPageChecks = {{
     {0, EntryControl::txtFirstName,
-     [](const PageEntries &e) {
-         return Failing(Blank(e.firstName) || Blank(e.surname),
+     [](const WizardEntries &e) {
+         return Failing(Blank(e.txtFirstName) || Blank(e.txtSurname),
                         "Please enter both your First Name and Surame.");
      }},
     {0, EntryControl::txtAddress1,
-     [](const PageEntries &e) {
-         return Failing(Blank(e.address1) || Blank(e.address3),
+     [](const WizardEntries &e) {
+         return Failing(Blank(e.txtAddress1) || Blank(e.txtAddress3),
                         "Please enter at least your Street AND Suburb.");
      }},
     {0, EntryControl::cboState,
-     [](const PageEntries &e) { return Failing(!e.stateSelected, "Please select your state."); }},
+     [](const WizardEntries &e) { return Failing(!e.cboState, "Please select your state."); }},
     {0, EntryControl::txtPostcode,
-     [](const PageEntries &e) {
-         return Failing(!Blank(e.postcode) && e.postcode.size() != kPostcodeLength,
+     [](const WizardEntries &e) {
+         return Failing(!Blank(e.txtPostcode) && e.txtPostcode.size() != kPostcodeLength,
                         "The Postcode must be 4 digits long.");
      }},
     {1, EntryControl::lstExisting,
-     [](const PageEntries &e) {
-         return Failing(e.connection == 0 && !e.existingSelected,
+     [](const WizardEntries &e) {
+         return Failing(e.optConnection == 0 && !e.lstExisting,
                         "Please select an Existing Connection point.");
      }},
     {1, EntryControl::txtAlternative,
-     [](const PageEntries &e) {
-         return Failing(e.connection == 1 && Blank(e.alternative),
+     [](const WizardEntries &e) {
+         return Failing(e.optConnection == 1 && Blank(e.txtAlternative),
                         "Please enter the Alternative Connection telephone number.");
      }},
     {1, EntryControl::txtAlternative, AlternativeNumberFailure},
     {2, EntryControl::txtNickName,
-     [](const PageEntries &e) {
-         return Failing(Blank(e.nickName), "Please enter the Nickname you want to identified by.");
+     [](const WizardEntries &e) {
+         return Failing(Blank(e.txtNickName),
+                        "Please enter the Nickname you want to identified by.");
      }},
     {2, EntryControl::txtPassword,
-     [](const PageEntries &e) {
-         return Failing(Blank(e.password), "Please enter the Password to use with your Nickname.");
+     [](const WizardEntries &e) {
+         return Failing(Blank(e.txtPassword),
+                        "Please enter the Password to use with your Nickname.");
      }},
     {2, EntryControl::txtPassword,
-     [](const PageEntries &e) {
-         return Failing(Trim(e.password).size() < kShortestPassword,
+     [](const WizardEntries &e) {
+         return Failing(Trim(e.txtPassword).size() < kShortestPassword,
                         "The Password must be between 5 and 8 characters.");
      }},
     {2, EntryControl::txtPasswordConfirm,
-     [](const PageEntries &e) {
-         return Failing(Blank(e.passwordConfirm), "Please re-enter the Password to use with your "
-                                                  "Nickname, for confirmation.");
+     [](const WizardEntries &e) {
+         return Failing(Blank(e.txtPasswordConfirm),
+                        "Please re-enter the Password to use with your "
+                        "Nickname, for confirmation.");
      }},
     {2, EntryControl::txtPassword,
-     [](const PageEntries &e) {
-         return Failing(Trim(e.nickName) == Trim(e.password),
+     [](const WizardEntries &e) {
+         return Failing(Trim(e.txtNickName) == Trim(e.txtPassword),
                         "The Password must be different to your Nickname.");
      }},
     {2, EntryControl::txtPasswordConfirm,
-     [](const PageEntries &e) {
-         return Failing(Trim(e.password) != Trim(e.passwordConfirm),
+     [](const WizardEntries &e) {
+         return Failing(Trim(e.txtPassword) != Trim(e.txtPasswordConfirm),
                         "The Re-Entered Password must be the same as the Password.");
      }},
     {3, EntryControl::txtCallbackNumberArea, CallbackNumberFailure},
     {3, EntryControl::cboHeardAbout,
-     [](const PageEntries &e) {
-         return Failing(!e.heardAboutSelected, "Please indicate how you heard about Kestrune.");
+     [](const WizardEntries &e) {
+         return Failing(!e.cboHeardAbout, "Please indicate how you heard about Kestrune.");
      }},
 }};
 
 } // namespace
 
-std::optional<CheckFailure> CheckWizardPage(std::int16_t page, const PageEntries &entries) {
+std::optional<CheckFailure> CheckWizardPage(std::int16_t page, const WizardEntries &entries) {
     for (const PageCheck &check : kPageChecks) {
         if (check.page != page)
             continue;

@@ -2,36 +2,15 @@
 
 #include "entry_control.h"
 #include "flags.h"
+#include "wizard_entries.h"
 
 #include <QByteArray>
 #include <cstdint>
 #include <optional>
 
 // The checks that guard each wizard page before the wizard moves forward or
-// submits. They see the entries as plain texts and choices, so they run
+// submits. They see the entries as plain texts and picks, so they run
 // without the window.
-
-// What the page checks read, as the boxes hold it (untrimmed).
-struct PageEntries {
-    QByteArray firstName;
-    QByteArray surname;
-    QByteArray address1;
-    QByteArray address3;
-    bool stateSelected = false;
-    QByteArray postcode;
-
-    std::int16_t connection = 0; // the selected option: 0 existing point, 1 alternative
-    bool existingSelected = false;
-    QByteArray alternative;
-
-    QByteArray nickName;
-    QByteArray password;
-    QByteArray passwordConfirm;
-
-    QByteArray callbackArea;
-    QByteArray callbackNumber;
-    bool heardAboutSelected = false;
-};
 
 struct CheckFailure {
     QByteArray message;
@@ -40,7 +19,7 @@ struct CheckFailure {
 
 // The first check of the page that fails, or nothing when the page passes
 // (a page outside 0 to 3 has no checks).
-std::optional<CheckFailure> CheckWizardPage(std::int16_t page, const PageEntries &entries);
+std::optional<CheckFailure> CheckWizardPage(std::int16_t page, const WizardEntries &entries);
 
 // An 8-character number is local and has no spaces; a longer one carries an
 // area code and so a space. ok starts true; message is set only on failure.

@@ -22,7 +22,7 @@ int FullYear(int yy, int currentYear) {
 
 } // namespace
 
-bool ExpiryDateAcceptable(const QByteArray &text, const QDate &today) {
+bool IsValidExpiryDate(const QByteArray &text, const QDate &today) {
     if (text.size() != kExpiryLength || !AllDigits(text))
         return false;
     const int month = text.left(2).toInt();

@@ -1,12 +1,11 @@
 #include "frmCreditCard.h"
 
+#include "card_checks.h"
 #include "clock.h"
 #include "control_events.h"
 #include "entry_boxes.h"
 #include "entry_routines.h"
-#include "expiry_date.h"
 #include "frmColors.h"
-#include "text.h"
 #include "tile_picture.h"
 #include "titles.h"
 #include "twips.h"
@@ -24,18 +23,9 @@ namespace {
 
 constexpr int kBesideWizard = 500; // twips right of and above the wizard
 
-// Enter moves on as Tab does.
-void EnterAsTab(std::int16_t &KeyAscii) {
-    if (KeyAscii == kKeyEnter) {
-        KeyAscii = 0;
-        SendKeysTab();
-    }
-}
-
 } // namespace
 
-frmCreditCard::frmCreditCard(QWidget *wizard, WizardLinkState &held)
-    : QDialog(wizard), wizard_(wizard), held_(held) {
+frmCreditCard::frmCreditCard(QWidget *wizard) : QDialog(wizard), wizard_(wizard) {
     CreateControls();
     connect(cmdOK, &QPushButton::clicked, this, &frmCreditCard::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmCreditCard::cmdCancel_Click);
@@ -68,6 +58,7 @@ void frmCreditCard::LoadRegoDetails() {
 void frmCreditCard::InitialiseForm() {
     EnsureLoaded();
     ClearEntries();
+    accepted_.reset();
 }
 
 // Setting the texts, unlike clearing them, leaves nothing to undo: no
@@ -149,43 +140,35 @@ void frmCreditCard::txtPlanNbr_GotFocus() {
 
 void frmCreditCard::txtCreditCardNumber_KeyPress(std::int16_t &KeyAscii) {
     KeyAscii = KeyDigitsOnly(KeyAscii);
-    EnterAsTab(KeyAscii);
+    EnterMovesOn(KeyAscii);
 }
 
 void frmCreditCard::txtExpiryDate_KeyPress(std::int16_t &KeyAscii) {
     KeyAscii = KeyDigitsOnly(KeyAscii);
-    EnterAsTab(KeyAscii);
+    EnterMovesOn(KeyAscii);
 }
 
 void frmCreditCard::txtNameOnCard_KeyPress(std::int16_t &KeyAscii) {
     KeyAscii = KeyUpperCase(KeyAscii);
-    EnterAsTab(KeyAscii);
+    EnterMovesOn(KeyAscii);
 }
 
 void frmCreditCard::txtCardholderAddress_KeyPress(std::int16_t &KeyAscii) {
     // Enter never starts a new line here (Ctrl+Enter does).
-    EnterAsTab(KeyAscii);
+    EnterMovesOn(KeyAscii);
 }
 
 void frmCreditCard::txtPlanNbr_KeyPress(std::int16_t &KeyAscii) {
     KeyAscii = KeyDigitsOnly(KeyAscii);
     // Enter goes to OK without pressing it: accepting the card is a step of
     // its own.
-    if (KeyAscii == kKeyEnter) {
-        KeyAscii = 0;
-        cmdOK->setFocus();
-    }
+    EnterFocuses(KeyAscii, cmdOK);
 }
 
 void frmCreditCard::cmdOK_Click() {
     if (!ValidateForm())
         return;
-    held_.txtCreditCardNumber = BoxText(txtCreditCardNumber);
-    held_.txtExpiryDate = BoxText(txtExpiryDate);
-    held_.txtNameOnCard = BoxText(txtNameOnCard);
-    held_.txtCardholderAddress = BoxText(txtCardholderAddress);
-    held_.txtPlanNbr = BoxText(txtPlanNbr);
-    modKestenrol::gCardAccepted = kTrue;
+    accepted_ = Details();
     accept();
 }
 
@@ -193,39 +176,33 @@ void frmCreditCard::cmdCancel_Click() {
     reject();
 }
 
+CardDetails frmCreditCard::Details() const {
+    return {BoxText(txtCreditCardNumber), BoxText(txtExpiryDate), BoxText(txtNameOnCard),
+            BoxText(txtCardholderAddress), BoxText(txtPlanNbr)};
+}
+
+// The offending box gets the focus with its text selected, then the message.
 bool frmCreditCard::ValidateForm() {
-    const QByteArray cardNumber = Trim(BoxText(txtCreditCardNumber));
-    if (cardNumber.isEmpty())
-        return RefuseEntry(txtCreditCardNumber, "Please enter a Credit Card Number.");
-    // Digits only, also when the number was pasted in.
-    if (cardNumber.size() != kCardNumberLength || !AllDigits(cardNumber))
-        return RefuseEntry(txtCreditCardNumber, "The Credit Card Number must be 16 digits long.");
-    if (Trim(BoxText(txtExpiryDate)).isEmpty())
-        return RefuseEntry(txtExpiryDate, "Please enter the 4 digit Credit Card Expiry Date.");
-    if (!IsValidExpiryDate(BoxText(txtExpiryDate)))
-        return RefuseEntry(txtExpiryDate, "Please enter a valid 4 digit Credit Card Expiry Date.");
-    if (Trim(BoxText(txtNameOnCard)).isEmpty())
-        return RefuseEntry(txtNameOnCard, "Please enter the name that appears on the Credit Card.");
-    const QByteArray planNbr = Trim(BoxText(txtPlanNbr));
-    if (planNbr.isEmpty())
-        return RefuseEntry(txtPlanNbr, "Please enter the Plan Number.");
-    if (!AllDigits(planNbr))
-        return RefuseEntry(txtPlanNbr,
-                           "This is not a valid Plan Number - please re-enter the number.");
-    const double plan = planNbr.toDouble();
-    if (plan < mintPlanNbrLo || plan > mintPlanNbrHi)
-        return RefuseEntry(txtPlanNbr,
-                           "The Plan Number must be in the range of plan numbers listed.");
-    return true;
-}
-
-bool frmCreditCard::IsValidExpiryDate(const QByteArray &text) const {
-    return ExpiryDateAcceptable(text, Today());
-}
-
-bool frmCreditCard::RefuseEntry(QWidget *box, const char *message) {
+    const std::optional<CardCheckFailure> failure =
+        CheckCardDetails(Details(), mintPlanNbrLo, mintPlanNbrHi, Today());
+    if (!failure)
+        return true;
+    QWidget *box = txtPlanNbr;
+    switch (failure->control) {
+    case CardControl::txtCreditCardNumber:
+        box = txtCreditCardNumber;
+        break;
+    case CardControl::txtExpiryDate:
+        box = txtExpiryDate;
+        break;
+    case CardControl::txtNameOnCard:
+        box = txtNameOnCard;
+        break;
+    case CardControl::txtPlanNbr:
+        break;
+    }
     box->setFocus();
     SelectAllText(box);
-    ui().msgBox(message, MsgButtons::Ok, MsgIcon::Exclamation, kRegistrationTitle);
+    ui().msgBox(failure->message, MsgButtons::Ok, MsgIcon::Exclamation, kRegistrationTitle);
     return false;
 }

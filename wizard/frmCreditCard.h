@@ -1,10 +1,11 @@
 #pragma once
 
-#include "program_state.h"
+#include "card_details.h"
 
 #include <QDialog>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 class MultiLineBox;
 class QLabel;
@@ -13,19 +14,16 @@ class QPlainTextEdit;
 class QPushButton;
 
 // The dialog in which the subscriber gives a credit card and picks a payment
-// plan, opened modally during the call. OK with valid entries hands the five
-// entries to the wizard's kept copies and sets gCardAccepted; Cancel and the
-// close box hand over nothing. Closing discards the entries: the next use
-// finds empty boxes and places the window anew beside the wizard, while the
-// plan bounds stay.
+// plan, opened modally during the call. OK with valid entries accepts the
+// five entries, for the one who opened the window to take; Cancel and the
+// close box accept nothing. Closing discards the entries: the next use finds
+// empty boxes and places the window anew beside the wizard, while the plan
+// bounds stay.
 class frmCreditCard final : public QDialog {
     Q_OBJECT
   public:
-    // wizard: the window to stand beside; held: the wizard's kept copies.
-    frmCreditCard(QWidget *wizard, WizardLinkState &held);
-
-    // Every card number has this many digits.
-    static constexpr int kCardNumberLength = 16;
+    // wizard: the window to stand beside.
+    explicit frmCreditCard(QWidget *wizard);
 
     // The range of plan numbers on offer, both inclusive; 0 until the host
     // sends its plans.
@@ -34,6 +32,8 @@ class frmCreditCard final : public QDialog {
 
     void LoadRegoDetails();
     void InitialiseForm();
+    // The entries that OK accepted since InitialiseForm, nothing otherwise.
+    std::optional<CardDetails> AcceptedDetails() const { return accepted_; }
 
     QLineEdit *txtCreditCardNumber = nullptr;
     QLineEdit *txtExpiryDate = nullptr;
@@ -70,12 +70,10 @@ class frmCreditCard final : public QDialog {
     // Form_Load on the first use after the window was closed.
     void EnsureLoaded();
     void ClearEntries();
+    CardDetails Details() const;
     bool ValidateForm();
-    bool IsValidExpiryDate(const QByteArray &text) const;
-    // Focus and selection to the box, then the message; always false.
-    bool RefuseEntry(QWidget *box, const char *message);
 
     QWidget *wizard_;
-    WizardLinkState &held_;
+    std::optional<CardDetails> accepted_;
     bool loaded_ = false;
 };

@@ -1,6 +1,7 @@
 // The card window's controls: captions, tooltips, colours, fonts, limits
 // and places. Positions and sizes are designed in twips.
 
+#include "card_checks.h"
 #include "controls.h"
 #include "entry_boxes.h"
 #include "fonts.h"

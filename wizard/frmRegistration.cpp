@@ -7,6 +7,7 @@
 #include "pictures.h"
 #include "program_files.h"
 #include "program_state.h"
+#include "registration_call.h"
 #include "tile_picture.h"
 #include "ui.h"
 #include "window_placement.h"
@@ -56,11 +57,13 @@ class ArrowKeysChoose final : public QObject {
 
 } // namespace
 
-frmRegistration::frmRegistration() {
+frmRegistration::frmRegistration() : call_(std::make_unique<RegistrationCall>(*this)) {
     CreateControls();
     ConnectHandlers();
     Form_Load();
 }
+
+frmRegistration::~frmRegistration() = default;
 
 void frmRegistration::ConnectHandlers() {
     connect(cmdNext, &QPushButton::clicked, this, &frmRegistration::cmdNext_Click);
@@ -71,9 +74,9 @@ void frmRegistration::ConnectHandlers() {
     connect(cmdTermsConditions, &QPushButton::clicked, this,
             &frmRegistration::cmdTermsConditions_Click);
     connect(cmdContinue, &QPushButton::clicked, this, &frmRegistration::cmdContinue_Click);
-    connect(&ctlTAPI, &Telephony::OnTapi, this, &frmRegistration::ctlTAPI_OnTapi);
-    connect(&ctlTAPI, &Telephony::CallState, this, &frmRegistration::ctlTAPI_CallState);
-    connect(&ctlCOMM, &SerialLine::OnComm, this, &frmRegistration::ctlCOMM_OnComm);
+    connect(&call_->ctlTAPI, &Telephony::OnTapi, this, &frmRegistration::ctlTAPI_OnTapi);
+    connect(&call_->ctlTAPI, &Telephony::CallState, this, &frmRegistration::ctlTAPI_CallState);
+    connect(&call_->ctlCOMM, &SerialLine::OnComm, this, &frmRegistration::ctlCOMM_OnComm);
     for (std::size_t i = 0; i < optConnection.size(); ++i) {
         const auto Index = static_cast<std::int16_t>(i);
         // Only a change of choice counts: the program selects an option
@@ -166,13 +169,8 @@ void frmRegistration::Form_Load() {
     LoadHeardAboutList();
     LoadRegistrationDetails();
 
-    txtCreditCardNumber.clear();
-    txtExpiryDate.clear();
-    txtNameOnCard.clear();
-    txtCardholderAddress.clear();
-    txtPlanNbr.clear();
+    // The call starts with no card details and in login mode.
     mbolDoneSurvey = kFalse;
-    mPacketMode = kFalse;
     // The window may have been activated while it loaded, before the
     // loaders' hourglass: the load ends with the pointer activation gives.
     if (isActiveWindow())
@@ -209,7 +207,7 @@ void frmRegistration::Form_QueryUnload(Flag &Cancel, std::int16_t /*UnloadMode*/
 void frmRegistration::Form_Unload(Flag & /*Cancel*/) {
     // The hang-up is only started here; the telephony control finishes it
     // on its way out.
-    HangUp();
+    call_->HangUp();
     ui().endProgram();
 }
 

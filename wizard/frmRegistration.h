@@ -1,17 +1,15 @@
 #pragma once
 
-#include "conversation_window.h"
+#include "call_window.h"
 #include "entry_control.h"
 #include "flags.h"
-#include "hayes_telephony.h"
-#include "line_receiver.h"
-#include "program_state.h"
-#include "registration_conversation.h"
+#include "wizard_entries.h"
 
 #include <QWidget>
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -22,6 +20,7 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class RegistrationCall;
 class frmCreditCard;
 
 // A page of the wizard: a box that paints its background through its owner.
@@ -39,9 +38,9 @@ class PictureBox final : public QWidget {
 
 // The registration wizard's main window: four pages of entries, then Submit,
 // which stores them and calls the registration host. It lives for the whole
-// run and keeps the state of the registration link and of the card window;
-// during the call it answers the host's packets from its entries.
-class frmRegistration final : public QWidget, public WizardLinkState, public ConversationWindow {
+// run; during the call it shows how the call goes and gives the host's
+// requests its entries and the card window.
+class frmRegistration final : public QWidget, public CallWindow {
     Q_OBJECT
   public:
     // Why the window is closing, as Form_QueryUnload is told.
@@ -49,8 +48,13 @@ class frmRegistration final : public QWidget, public WizardLinkState, public Con
     static constexpr std::int16_t vbFormCode = 1;        // the program (Cancel)
     // intCurrentPage while the window loads, before the first page shows.
     static constexpr std::int16_t kNoPage = 99;
+    // Where the page boxes stand, in twips.
+    static constexpr int kPageLeft = 2760;
+    static constexpr int kPageWidth = 6135;
+    static constexpr int kPageHeight = 5055;
 
     frmRegistration();
+    ~frmRegistration() override;
 
     // Left panel.
     QLabel *imgKestrune = nullptr;
@@ -105,12 +109,10 @@ class frmRegistration final : public QWidget, public WizardLinkState, public Con
     QPushButton *cmdFinish = nullptr;
     QPushButton *cmdContinue = nullptr;
 
-    // The telephony control and, once a call is up, its serial line.
-    HayesTelephony ctlTAPI;
-    SerialLine &ctlCOMM = ctlTAPI.Line();
-
     // Index of the visible page, kNoPage while loading.
     std::int16_t intCurrentPage = kNoPage;
+    // The survey was finished.
+    Flag mbolDoneSurvey = kFalse;
 
     void Form_Load();
     void Form_Activate();
@@ -127,10 +129,11 @@ class frmRegistration final : public QWidget, public WizardLinkState, public Con
     void cmdCancel_Click();
     void cmdFinish_Click();
     void cmdTermsConditions_Click();
-    // Starts the call to the registration host.
-    void DialService(const QByteArray &number);
 
-    // The call and its line.
+    // The call to the registration host, with its telephony control and
+    // serial line; the handlers below pass their events on to it.
+    RegistrationCall &Call() { return *call_; }
+    const RegistrationCall &Call() const { return *call_; }
     void ctlTAPI_OnTapi(std::int32_t requestId, std::int32_t status);
     void ctlTAPI_CallState(std::int32_t state, std::int32_t extra);
     void ctlCOMM_OnComm();
@@ -178,22 +181,22 @@ class frmRegistration final : public QWidget, public WizardLinkState, public Con
     void txtAddress1_LostFocus();
     void txtAddress2_LostFocus();
 
-    // The conversation with the registration host: a framed packet in
-    // mReceiveBuffer is answered through lastPacket (gLastPacket); Continue
-    // answers the refused request once the user has corrected the entries.
-    Flag PacketProcess(QByteArray &lastPacket);
-    Flag PacketProcessContinue(QByteArray &packet);
     // The card window, created on first use; it keeps its plan bounds.
     frmCreditCard &CardWindow();
 
-    // What the conversation reads and shows in the window.
-    WizardEntries EntryTexts() const override;
-    void ShowCardWindow() override;
+    // The entries as the controls hold them.
+    WizardEntries Entries() const override;
+
+    // What the call and its conversation show in the window.
+    bool SurveyDone() const override { return mbolDoneSurvey != kFalse; }
+    std::optional<CardDetails> ShowCardWindow(const CardDetails &offer,
+                                              const QByteArray &planDetails) override;
     void SetCardPlanBounds(std::int16_t lo, std::int16_t hi) override;
-    bool CallInProgress() const override;
-    void HangUp() override;
     void ShowEntryControl(EntryControl control) override;
     void ShowContinue(bool visible) override;
+    void ShowStatus(const QString &text) override;
+    void ShowLineUp(bool up) override;
+    void ShowConnectionSettings(Telephony &telephony) override;
 
     // Saved entries, pick lists and the connection choice.
     void SaveRegistrationDetails();
@@ -208,6 +211,8 @@ class frmRegistration final : public QWidget, public WizardLinkState, public Con
   private:
     void CreateControls();
     void ConnectHandlers();
+    // Every page's entry controls, page by page in tab order.
+    QList<QWidget *> PageControls() const;
     // The focus goes only to a control the user can reach: one on a hidden
     // page or a disabled one keeps it where it is.
     static void GiveFocus(QWidget *control);
@@ -217,16 +222,7 @@ class frmRegistration final : public QWidget, public WizardLinkState, public Con
     // the pick in the list stays.
     void SetConnectionControls(bool listUsable, bool alternativeUsable);
     void ShowSurvey();
-    // A new call starts with nothing left over from an earlier one.
-    void StartFreshLine();
-    // The card details live for one call only.
-    void ForgetCardDetails();
-    // The call was lost: the user is told, and the wizard is theirs again.
-    void ReportDisconnected();
 
-    RegistrationConversation conversation_{*this, *this};
-    LineReceiver receiver_{
-        mReceiveBuffer, mPacketMode, modKestenrol::gLastPacket,
-        [this](QByteArray &lastPacket, Flag &ok) { ok = PacketProcess(lastPacket); }};
+    std::unique_ptr<RegistrationCall> call_;
     frmCreditCard *card_ = nullptr;
 };

@@ -25,8 +25,7 @@
 
 namespace {
 
-constexpr int kPageWidth = 6135;
-constexpr int kPageHeight = 5055;
+constexpr int kPageWidth = frmRegistration::kPageWidth;
 constexpr int kTextLeft = 120;
 constexpr int kTextWidth = kPageWidth - 2 * kTextLeft;
 constexpr int kBoxLeft = 1500;
@@ -170,7 +169,7 @@ void frmRegistration::CreateControls() {
         picPage[i]->setObjectName(QStringLiteral("picPage%1").arg(i));
         SetColour(picPage[i], QPalette::Window, QColor(0, 0, 128));
         picPage[i]->setAutoFillBackground(true);
-        picPage[i]->setGeometry(TwipsRect(2760, 0, kPageWidth, kPageHeight));
+        picPage[i]->setGeometry(TwipsRect(kPageLeft, 0, kPageWidth, kPageHeight));
         picPage[i]->hide();
     }
 
@@ -205,9 +204,7 @@ void frmRegistration::CreateControls() {
     lblPage0[7] = Caption(page, "State:", kTextLeft, 3585, 1335);
     cboState = DropDownList(page, "cboState", "The State you live in", lblPage0[7],
                             TwipsRect(kBoxLeft, 3570, 1050, 315));
-    for (const QByteArray &state : StateChoices())
-        cboState->addItem(FromCodePage(state));
-    cboState->setCurrentIndex(-1);
+    SetListItems(cboState, StateChoices());
     lblPage0[8] = Caption(page, "Postcode:", 2850, 3585, 900);
     txtPostcode =
         EntryBox(page, "txtPostcode", "Your address Postcode", lblPage0[8], 4, 3780, 3585, 660);
@@ -339,32 +336,16 @@ void frmRegistration::CreateControls() {
     for (QComboBox *list : {cboState, cboHeardAbout})
         SetColour(list, QPalette::Button, kWhite);
 
-    SetTabOrder({txtFirstName,
-                 txtSurname,
-                 txtAddress1,
-                 txtAddress2,
-                 txtAddress3,
-                 cboState,
-                 txtPostcode,
-                 txtPhone,
-                 txtEmail,
-                 optConnection[0],
-                 lstExisting,
-                 optConnection[1],
-                 txtAlternative,
-                 txtNickName,
-                 txtPassword,
-                 txtPasswordConfirm,
-                 txtCV,
-                 txtCallbackNumberArea,
-                 txtCallbackNumber,
-                 chkInformation,
-                 cboHeardAbout,
-                 cmdNext,
-                 cmdBack,
-                 cmdFinish,
-                 cmdContinue,
-                 cmdStartOver,
-                 cmdCancel,
-                 cmdTermsConditions});
+    SetTabOrder(PageControls() + QList<QWidget *>{cmdNext, cmdBack, cmdFinish, cmdContinue,
+                                                  cmdStartOver, cmdCancel, cmdTermsConditions});
+}
+
+QList<QWidget *> frmRegistration::PageControls() const {
+    return {txtFirstName,       txtSurname,     txtAddress1,
+            txtAddress2,        txtAddress3,    cboState,
+            txtPostcode,        txtPhone,       txtEmail,
+            optConnection[0],   lstExisting,    optConnection[1],
+            txtAlternative,     txtNickName,    txtPassword,
+            txtPasswordConfirm, txtCV,          txtCallbackNumberArea,
+            txtCallbackNumber,  chkInformation, cboHeardAbout};
 }

@@ -1,18 +1,11 @@
-// The registration conversation's view of the window: the entries it sends,
-// the card window, and the page it shows when the host refuses a field.
+// The registration conversation's view of the window: the card window, and
+// the page it shows when the host refuses a field.
 
 #include "card_request.h"
-#include "code_page.h"
-#include "entry_boxes.h"
 #include "entry_routines.h"
 #include "frmCreditCard.h"
 #include "frmRegistration.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <algorithm>
 
@@ -42,47 +35,15 @@ std::int16_t PageOf(EntryControl control) {
 
 } // namespace
 
-Flag frmRegistration::PacketProcess(QByteArray &lastPacket) {
-    return conversation_.PacketProcess(lastPacket);
-}
-
-Flag frmRegistration::PacketProcessContinue(QByteArray &packet) {
-    return conversation_.PacketProcessContinue(packet);
-}
-
 frmCreditCard &frmRegistration::CardWindow() {
     if (card_ == nullptr)
-        card_ = new frmCreditCard(this, *this);
+        card_ = new frmCreditCard(this);
     return *card_;
 }
 
-WizardEntries frmRegistration::EntryTexts() const {
-    WizardEntries entries;
-    entries.txtFirstName = BoxText(txtFirstName);
-    entries.txtSurname = BoxText(txtSurname);
-    entries.txtAddress1 = BoxText(txtAddress1);
-    entries.txtAddress2 = BoxText(txtAddress2);
-    entries.txtAddress3 = BoxText(txtAddress3);
-    entries.cboState = ListText(cboState);
-    entries.txtPostcode = BoxText(txtPostcode);
-    entries.txtPhone = BoxText(txtPhone);
-    entries.txtEmail = BoxText(txtEmail);
-    if (const QListWidgetItem *picked = lstExisting->currentItem();
-        picked != nullptr && picked->isSelected())
-        entries.lstExisting = ToCodePage(picked->text());
-    entries.txtAlternative = BoxText(txtAlternative);
-    entries.txtNickName = BoxText(txtNickName);
-    entries.txtPassword = BoxText(txtPassword);
-    entries.txtCV = BoxText(txtCV);
-    entries.txtCallbackNumberArea = BoxText(txtCallbackNumberArea);
-    entries.txtCallbackNumber = BoxText(txtCallbackNumber);
-    entries.chkInformation = chkInformation->isChecked() ? 1 : 0;
-    entries.cboHeardAbout = ListText(cboHeardAbout);
-    return entries;
-}
-
-void frmRegistration::ShowCardWindow() {
-    AskForCardDetails(CardWindow(), *this, EntryTexts());
+std::optional<CardDetails> frmRegistration::ShowCardWindow(const CardDetails &offer,
+                                                           const QByteArray &planDetails) {
+    return AskForCardDetails(CardWindow(), offer, planDetails);
 }
 
 void frmRegistration::SetCardPlanBounds(std::int16_t lo, std::int16_t hi) {

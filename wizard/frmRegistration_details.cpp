@@ -20,30 +20,9 @@
 
 namespace {
 
-QList<QByteArray> Entries(const QComboBox *list) {
-    QList<QByteArray> entries;
-    for (int i = 0; i < list->count(); ++i)
-        entries.append(ToCodePage(list->itemText(i)));
-    return entries;
-}
-
-QList<QByteArray> Entries(const QListWidget *list) {
-    QList<QByteArray> entries;
-    for (int i = 0; i < list->count(); ++i)
-        entries.append(ToCodePage(list->item(i)->text()));
-    return entries;
-}
-
-QByteArray SelectedText(const QListWidget *list) {
-    const QList<QListWidgetItem *> selected = list->selectedItems();
-    return selected.isEmpty() ? QByteArray() : ToCodePage(selected.first()->text());
-}
-
-void Fill(QComboBox *list, const QList<QByteArray> &entries) {
-    list->clear();
-    for (const QByteArray &entry : entries)
-        list->addItem(FromCodePage(entry));
-    list->setCurrentIndex(-1);
+// The entry of the list that the stored pick finds, -1 for none.
+int Find(const QList<QByteArray> &entries, const ListPick &stored) {
+    return stored ? FindListEntry(entries, *stored) : -1;
 }
 
 // The lines of an optional program file; nothing when it is absent or cannot
@@ -59,67 +38,43 @@ std::optional<QList<QByteArray>> ProgramFileLines(const QByteArray &path) {
 } // namespace
 
 void frmRegistration::SaveRegistrationDetails() {
-    RegistrationDetails details;
-    details.FirstName = BoxText(txtFirstName);
-    details.SurName = BoxText(txtSurname);
-    details.Address1 = BoxText(txtAddress1);
-    details.Address2 = BoxText(txtAddress2);
-    details.Address3 = BoxText(txtAddress3);
-    details.State = ListText(cboState);
-    details.Postcode = BoxText(txtPostcode);
-    details.Phone = BoxText(txtPhone);
-    details.Email = BoxText(txtEmail);
-    if (optConnection[0]->isChecked()) {
-        details.Connection = "0";
-        details.ConnectPh = SelectedText(lstExisting);
-    } else {
-        details.Connection = "1";
-        details.ConnectPh = BoxText(txtAlternative);
-    }
-    details.NickName = BoxText(txtNickName);
-    details.Password = BoxText(txtPassword);
-    details.PasswordConfirm = BoxText(txtPasswordConfirm);
-    details.CV = BoxText(txtCV);
-    details.CallBackNumberArea = BoxText(txtCallbackNumberArea);
-    details.CallBackNumber = BoxText(txtCallbackNumber);
-    details.HeardAbout = ListText(cboHeardAbout);
-    StoreRegistrationDetails(details);
+    StoreRegistrationDetails(Entries());
 }
 
 void frmRegistration::LoadRegistrationDetails() {
-    const RegistrationDetails details = ReadRegistrationDetails();
-    if (details.FirstName.isEmpty())
+    const WizardEntries stored = ReadRegistrationDetails();
+    if (stored.txtFirstName.isEmpty())
         return;
-    SetBoxText(txtFirstName, details.FirstName);
-    SetBoxText(txtSurname, details.SurName);
-    SetBoxText(txtAddress1, details.Address1);
-    SetBoxText(txtAddress2, details.Address2);
-    SetBoxText(txtAddress3, details.Address3);
-    cboState->setCurrentIndex(FindListEntry(Entries(cboState), details.State));
-    SetBoxText(txtPostcode, details.Postcode);
-    SetBoxText(txtPhone, details.Phone);
-    SetBoxText(txtEmail, details.Email);
+    SetBoxText(txtFirstName, stored.txtFirstName);
+    SetBoxText(txtSurname, stored.txtSurname);
+    SetBoxText(txtAddress1, stored.txtAddress1);
+    SetBoxText(txtAddress2, stored.txtAddress2);
+    SetBoxText(txtAddress3, stored.txtAddress3);
+    cboState->setCurrentIndex(Find(ListItems(cboState), stored.cboState));
+    SetBoxText(txtPostcode, stored.txtPostcode);
+    SetBoxText(txtPhone, stored.txtPhone);
+    SetBoxText(txtEmail, stored.txtEmail);
 
     // A connection choice that names no option ends the restore here.
-    const std::optional<std::int16_t> option = ConnectionOption(details.Connection);
-    if (!option)
+    const std::int16_t option = stored.optConnection;
+    if (option == kNoConnection)
         return;
-    SelectConnectionOption(*option);
-    optConnection_Click(*option);
-    if (*option == 0) {
-        const int found = FindListEntry(Entries(lstExisting), details.ConnectPh);
+    SelectConnectionOption(option);
+    optConnection_Click(option);
+    if (option == 0) {
+        const int found = Find(ListItems(lstExisting), stored.lstExisting);
         lstExisting->setCurrentRow(found < 0 ? 0 : found);
     } else {
-        SetBoxText(txtAlternative, details.ConnectPh);
+        SetBoxText(txtAlternative, stored.txtAlternative);
     }
 
-    SetBoxText(txtNickName, details.NickName);
-    SetBoxText(txtPassword, details.Password);
-    SetBoxText(txtPasswordConfirm, details.PasswordConfirm);
-    SetBoxText(txtCV, details.CV);
-    SetBoxText(txtCallbackNumberArea, details.CallBackNumberArea);
-    SetBoxText(txtCallbackNumber, details.CallBackNumber);
-    cboHeardAbout->setCurrentIndex(FindListEntry(Entries(cboHeardAbout), details.HeardAbout));
+    SetBoxText(txtNickName, stored.txtNickName);
+    SetBoxText(txtPassword, stored.txtPassword);
+    SetBoxText(txtPasswordConfirm, stored.txtPasswordConfirm);
+    SetBoxText(txtCV, stored.txtCV);
+    SetBoxText(txtCallbackNumberArea, stored.txtCallbackNumberArea);
+    SetBoxText(txtCallbackNumber, stored.txtCallbackNumber);
+    cboHeardAbout->setCurrentIndex(Find(ListItems(cboHeardAbout), stored.cboHeardAbout));
 }
 
 void frmRegistration::LoadHeardAboutList() {
@@ -138,7 +93,7 @@ void frmRegistration::LoadHeardAboutList() {
         }
         ui().setMousePointer(MousePointer::Default);
     }
-    Fill(cboHeardAbout, choices);
+    SetListItems(cboHeardAbout, choices);
 }
 
 void frmRegistration::LoadContacts() {

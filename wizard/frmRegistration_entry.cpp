@@ -1,5 +1,6 @@
 // The entry controls' keys, focus rules and the page checks.
 
+#include "code_page.h"
 #include "control_events.h"
 #include "entry_boxes.h"
 #include "entry_checks.h"
@@ -18,97 +19,86 @@
 
 namespace {
 
-// Enter moves on to the next control, as Tab does.
-void EnterAsTab(std::int16_t &KeyAscii) {
-    if (KeyAscii == kKeyEnter) {
-        KeyAscii = 0;
-        SendKeysTab();
-    }
-}
-
-// Enter takes the focus to the page's main button without pressing it.
-void EnterToButton(std::int16_t &KeyAscii, QPushButton *button) {
-    if (KeyAscii == kKeyEnter) {
-        KeyAscii = 0;
-        button->setFocus();
-    }
-}
-
 void ToProperCase(QLineEdit *box) {
     SetBoxText(box, ProperCase(BoxText(box)));
 }
 
-bool HasSelection(const QListWidget *list) {
-    return !list->selectedItems().isEmpty();
+ListPick Picked(const QComboBox *list) {
+    return list->currentIndex() < 0 ? ListPick() : ListPick(ListText(list));
+}
+
+ListPick Picked(const QListWidget *list) {
+    const QList<QListWidgetItem *> selected = list->selectedItems();
+    return selected.isEmpty() ? ListPick() : ListPick(ToCodePage(selected.first()->text()));
 }
 
 } // namespace
 
 void frmRegistration::txtFirstName_KeyPress(std::int16_t &KeyAscii) {
-    EnterAsTab(KeyAscii);
+    EnterMovesOn(KeyAscii);
 }
 
 void frmRegistration::txtSurname_KeyPress(std::int16_t &KeyAscii) {
-    EnterAsTab(KeyAscii);
+    EnterMovesOn(KeyAscii);
 }
 
 void frmRegistration::txtAddress1_KeyPress(std::int16_t &KeyAscii) {
-    EnterAsTab(KeyAscii);
+    EnterMovesOn(KeyAscii);
 }
 
 void frmRegistration::txtAddress2_KeyPress(std::int16_t &KeyAscii) {
-    EnterAsTab(KeyAscii);
+    EnterMovesOn(KeyAscii);
 }
 
 void frmRegistration::txtAddress3_KeyPress(std::int16_t &KeyAscii) {
     KeyAscii = KeyUpperCase(KeyAscii);
-    EnterAsTab(KeyAscii);
+    EnterMovesOn(KeyAscii);
 }
 
 void frmRegistration::cboState_KeyPress(std::int16_t &KeyAscii) {
-    EnterAsTab(KeyAscii);
+    EnterMovesOn(KeyAscii);
 }
 
 void frmRegistration::txtPostcode_KeyPress(std::int16_t &KeyAscii) {
     KeyAscii = KeyDigitsOnly(KeyAscii);
-    EnterAsTab(KeyAscii);
+    EnterMovesOn(KeyAscii);
 }
 
 void frmRegistration::txtPhone_KeyPress(std::int16_t &KeyAscii) {
     KeyAscii = KeyDigitsAndSpace(KeyAscii);
-    EnterAsTab(KeyAscii);
+    EnterMovesOn(KeyAscii);
 }
 
 void frmRegistration::txtEmail_KeyPress(std::int16_t &KeyAscii) {
-    EnterToButton(KeyAscii, cmdNext);
+    EnterFocuses(KeyAscii, cmdNext);
 }
 
 void frmRegistration::optConnection_KeyPress(std::int16_t /*Index*/, std::int16_t &KeyAscii) {
-    EnterAsTab(KeyAscii);
+    EnterMovesOn(KeyAscii);
 }
 
 void frmRegistration::lstExisting_KeyPress(std::int16_t &KeyAscii) {
-    EnterToButton(KeyAscii, cmdNext);
+    EnterFocuses(KeyAscii, cmdNext);
 }
 
 void frmRegistration::txtAlternative_KeyPress(std::int16_t &KeyAscii) {
     KeyAscii = KeyDigitsAndSpace(KeyAscii);
-    EnterAsTab(KeyAscii);
+    EnterMovesOn(KeyAscii);
 }
 
 void frmRegistration::txtNickName_KeyPress(std::int16_t &KeyAscii) {
     KeyAscii = KeyUpperCase(KeyAscii);
-    EnterAsTab(KeyAscii);
+    EnterMovesOn(KeyAscii);
 }
 
 void frmRegistration::txtPassword_KeyPress(std::int16_t &KeyAscii) {
     KeyAscii = KeyUpperCase(KeyAscii);
-    EnterAsTab(KeyAscii);
+    EnterMovesOn(KeyAscii);
 }
 
 void frmRegistration::txtPasswordConfirm_KeyPress(std::int16_t &KeyAscii) {
     KeyAscii = KeyUpperCase(KeyAscii);
-    EnterAsTab(KeyAscii);
+    EnterMovesOn(KeyAscii);
 }
 
 void frmRegistration::txtCV_KeyPress(std::int16_t &KeyAscii) {
@@ -121,20 +111,20 @@ void frmRegistration::txtCV_KeyPress(std::int16_t &KeyAscii) {
 
 void frmRegistration::txtCallbackNumberArea_KeyPress(std::int16_t &KeyAscii) {
     KeyAscii = KeyDigitsOnly(KeyAscii);
-    EnterAsTab(KeyAscii);
+    EnterMovesOn(KeyAscii);
 }
 
 void frmRegistration::txtCallbackNumber_KeyPress(std::int16_t &KeyAscii) {
     KeyAscii = KeyDigitsOnly(KeyAscii);
-    EnterAsTab(KeyAscii);
+    EnterMovesOn(KeyAscii);
 }
 
 void frmRegistration::chkInformation_KeyPress(std::int16_t &KeyAscii) {
-    EnterAsTab(KeyAscii);
+    EnterMovesOn(KeyAscii);
 }
 
 void frmRegistration::cboHeardAbout_KeyPress(std::int16_t &KeyAscii) {
-    EnterToButton(KeyAscii, cmdFinish);
+    EnterFocuses(KeyAscii, cmdFinish);
 }
 
 void frmRegistration::txtFirstName_GotFocus() {
@@ -213,26 +203,34 @@ void frmRegistration::txtAddress2_LostFocus() {
     ToProperCase(txtAddress2);
 }
 
+WizardEntries frmRegistration::Entries() const {
+    WizardEntries e;
+    e.txtFirstName = BoxText(txtFirstName);
+    e.txtSurname = BoxText(txtSurname);
+    e.txtAddress1 = BoxText(txtAddress1);
+    e.txtAddress2 = BoxText(txtAddress2);
+    e.txtAddress3 = BoxText(txtAddress3);
+    e.cboState = Picked(cboState);
+    e.txtPostcode = BoxText(txtPostcode);
+    e.txtPhone = BoxText(txtPhone);
+    e.txtEmail = BoxText(txtEmail);
+    e.optConnection = optConnection[0]->isChecked() ? 0 : 1;
+    e.lstExisting = Picked(lstExisting);
+    e.txtAlternative = BoxText(txtAlternative);
+    e.txtNickName = BoxText(txtNickName);
+    e.txtPassword = BoxText(txtPassword);
+    e.txtPasswordConfirm = BoxText(txtPasswordConfirm);
+    e.txtCV = BoxText(txtCV);
+    e.txtCallbackNumberArea = BoxText(txtCallbackNumberArea);
+    e.txtCallbackNumber = BoxText(txtCallbackNumber);
+    e.chkInformation = chkInformation->isChecked() ? 1 : 0;
+    e.cboHeardAbout = Picked(cboHeardAbout);
+    return e;
+}
+
 void frmRegistration::ValidateWizardPage(Flag &ok) {
     ok = kTrue;
-    PageEntries entries;
-    entries.firstName = BoxText(txtFirstName);
-    entries.surname = BoxText(txtSurname);
-    entries.address1 = BoxText(txtAddress1);
-    entries.address3 = BoxText(txtAddress3);
-    entries.stateSelected = cboState->currentIndex() >= 0;
-    entries.postcode = BoxText(txtPostcode);
-    entries.connection = optConnection[0]->isChecked() ? 0 : 1;
-    entries.existingSelected = HasSelection(lstExisting);
-    entries.alternative = BoxText(txtAlternative);
-    entries.nickName = BoxText(txtNickName);
-    entries.password = BoxText(txtPassword);
-    entries.passwordConfirm = BoxText(txtPasswordConfirm);
-    entries.callbackArea = BoxText(txtCallbackNumberArea);
-    entries.callbackNumber = BoxText(txtCallbackNumber);
-    entries.heardAboutSelected = cboHeardAbout->currentIndex() >= 0;
-
-    const std::optional<CheckFailure> failure = CheckWizardPage(intCurrentPage, entries);
+    const std::optional<CheckFailure> failure = CheckWizardPage(intCurrentPage, Entries());
     if (!failure)
         return;
     QWidget *control = EntryControlWidget(failure->control);

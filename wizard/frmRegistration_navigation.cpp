@@ -4,6 +4,7 @@
 #include "controls.h"
 #include "frmRegistration.h"
 #include "frmSurvey.h"
+#include "registration_call.h"
 #include "registry.h"
 #include "saved_details.h"
 #include "titles.h"
@@ -22,8 +23,6 @@
 
 namespace {
 
-constexpr int kPageLeft = 2760;
-constexpr int kPageHeight = 5055;
 constexpr int kPanelAndMargin = 2400;
 
 const QByteArray kSurveyOffer =
@@ -75,40 +74,22 @@ void frmRegistration::ShowWizardPage(std::int16_t &newPage) {
 
 void frmRegistration::EnableWizard(Flag flag) {
     const bool enabled = flag != kFalse;
-    for (QWidget *control : std::initializer_list<QWidget *>{cmdBack,
-                                                             cmdNext,
-                                                             cmdFinish,
-                                                             cmdStartOver,
-                                                             cmdTermsConditions,
-                                                             cmdCancel,
-                                                             cmdContinue,
-                                                             txtFirstName,
-                                                             txtSurname,
-                                                             txtAddress1,
-                                                             txtAddress2,
-                                                             txtAddress3,
-                                                             cboState,
-                                                             txtPostcode,
-                                                             txtPhone,
-                                                             txtEmail,
-                                                             optConnection[0],
-                                                             optConnection[1],
-                                                             txtNickName,
-                                                             txtPassword,
-                                                             txtCV,
-                                                             txtCallbackNumberArea,
-                                                             txtCallbackNumber,
-                                                             chkInformation,
-                                                             cboHeardAbout})
-        control->setEnabled(enabled);
     const QColor &background = enabled ? kWhite : kLightGrey;
-    for (QWidget *box : std::initializer_list<QWidget *>{
-             txtFirstName, txtSurname, txtAddress1, txtAddress2, txtAddress3, txtPostcode, txtPhone,
-             txtEmail, txtNickName, txtPassword, txtCV, txtCallbackNumberArea, txtCallbackNumber})
-        SetColour(box, QPalette::Base, background);
-    for (QComboBox *list : {cboState, cboHeardAbout}) {
-        SetColour(list, QPalette::Base, background);
-        SetColour(list, QPalette::Button, background);
+    // These three are left to the connection choice below and to the user.
+    const QList<QWidget *> notLocked{lstExisting, txtAlternative, txtPasswordConfirm};
+    const QList<QWidget *> buttons{
+        cmdBack, cmdNext, cmdFinish, cmdStartOver, cmdTermsConditions, cmdCancel, cmdContinue};
+    for (QWidget *control : buttons + PageControls()) {
+        if (notLocked.contains(control))
+            continue;
+        control->setEnabled(enabled);
+        if (qobject_cast<QLineEdit *>(control) != nullptr ||
+            qobject_cast<QPlainTextEdit *>(control) != nullptr) {
+            SetColour(control, QPalette::Base, background);
+        } else if (qobject_cast<QComboBox *>(control) != nullptr) {
+            SetColour(control, QPalette::Base, background);
+            SetColour(control, QPalette::Button, background);
+        }
     }
     // The dial-in point stays as the user picked it: the host asks for it
     // during the call.
@@ -184,7 +165,7 @@ void frmRegistration::cmdFinish_Click() {
     EnableWizard(kFalse);
     imgNotConnected->raise();
     Frame1->show();
-    DialService(number);
+    call_->DialService(number);
     // The user may still abandon the call.
     cmdCancel->setEnabled(true);
 }

@@ -42,16 +42,15 @@ Outcome Run(const Options &options, const std::vector<QByteArray> &reads) {
     LineReceiver *self = nullptr;
     LineReceiver::Sender send = [&outcome](const QByteArray &text) { outcome.sent.append(text); };
     LineReceiver receiver(outcome.buffer, outcome.packetMode, lastPacket,
-                          [&](QByteArray &last, Flag &ok) {
-                              const QByteArray &frame = outcome.buffer;
+                          [&](const QByteArray &frame, QByteArray &last) {
                               Check(frame.endsWith(modKestenrol::gPacketEnd));
                               Check(frame.size() <= kLongestFrame);
                               outcome.frames.append(frame);
                               ++handled;
-                              ok = options.refuseSome && frame.size() % 3 == 0 ? kFalse : kTrue;
                               last = QByteArray::number(handled);
                               if (options.readDuringFrames && handled % 2 == 1)
                                   self->Receive(frame.right(frame.size() / 2), send);
+                              return options.refuseSome && frame.size() % 3 == 0 ? kFalse : kTrue;
                           });
     self = &receiver;
     for (const QByteArray &read : reads) {

@@ -1,6 +1,6 @@
 // The packet conversation with the host, over the real packet-security
 // library and a real registry store, with a stand-in for the wizard window.
-#include "conversation_window.h"
+#include "fake_call_window.h"
 #include "field_requests.h"
 #include "program_folder.h"
 #include "program_state.h"
@@ -37,65 +37,16 @@ QByteArray Request(int sequence, const QList<int> &fields, std::int32_t rejectio
     return Wire(1, sequence, LongToBytes(static_cast<std::int32_t>(mask)) + LongToBytes(rejection));
 }
 
-struct Card {
-    QByteArray number, expiry, name, address;
-};
-const Card kCard{"4111111111111111", "0830", "MARY JONES", "12 High St\r\nVIC    3053"};
+const CardDetails kCard{"4111111111111111", "0830", "MARY JONES", "12 High St\r\nVIC    3053", "7"};
 
-// The wizard window, logging each call with the number of messages before it.
-class FakeWizard final : public ConversationWindow {
+// The call under the conversation: whether one is up, and its hang-ups.
+class FakeLine final : public ConversationLine {
   public:
-    FakeWizard(WizardLinkState &state, const ScriptedUi &ui) : state_(state), ui_(ui) {
-        entries.txtFirstName = " Mary ";
-        entries.txtSurname = "Jones";
-    }
-
-    WizardEntries entries;
-    // One per card window opening: OK accepts kCard on plan 7, or Cancel.
-    QList<bool> cardAnswers;
-    std::function<void()> whileCardWindowOpen;
     bool callUp = true;
-    QStringList log;
-    mutable int entryReads = 0;
+    int hangUps = 0;
 
-    WizardEntries EntryTexts() const override {
-        ++entryReads;
-        return entries;
-    }
-    void ShowCardWindow() override {
-        note(u"card"_s);
-        gCardAccepted = kFalse;
-        if (whileCardWindowOpen)
-            whileCardWindowOpen();
-        if (!cardAnswers.isEmpty() && !cardAnswers.takeFirst())
-            return;
-        state_.txtCreditCardNumber = kCard.number;
-        state_.txtExpiryDate = kCard.expiry;
-        state_.txtNameOnCard = kCard.name;
-        state_.txtCardholderAddress = kCard.address;
-        state_.txtPlanNbr = "7";
-        gCardAccepted = kTrue;
-    }
-    void SetCardPlanBounds(std::int16_t lo, std::int16_t hi) override {
-        note(u"bounds %1-%2"_s.arg(lo).arg(hi));
-    }
     bool CallInProgress() const override { return callUp; }
-    void HangUp() override { note(u"hang up"_s); }
-    void EnableWizard(Flag flag) override { note(flag == kTrue ? u"release"_s : u"lock"_s); }
-    void ShowEntryControl(EntryControl control) override {
-        note(u"show %1"_s.arg(static_cast<int>(control)));
-    }
-    void ShowContinue(bool visible) override {
-        note(visible ? u"continue shown"_s : u"continue hidden"_s);
-    }
-
-  private:
-    void note(const QString &what) {
-        log.append(what + u'@' + QString::number(ui_.messages.size()));
-    }
-
-    WizardLinkState &state_;
-    const ScriptedUi &ui_;
+    void HangUp() override { ++hangUps; }
 };
 
 QByteArray Stored(const char *value) {
@@ -110,15 +61,12 @@ class ConversationTest : public QObject {
     Q_OBJECT
 
   private:
-    Flag receive(const QByteArray &wire) {
-        state_.mReceiveBuffer = wire;
-        return conversation_->PacketProcess(gLastPacket);
-    }
+    Flag receive(const QByteArray &wire) { return conversation_->PacketProcess(wire, gLastPacket); }
 
     std::unique_ptr<ProgramFolder> folder_;
     std::unique_ptr<ScriptedUi> ui_;
-    WizardLinkState state_;
-    std::unique_ptr<FakeWizard> wizard_;
+    FakeLine line_;
+    std::unique_ptr<FakeCallWindow> wizard_;
     std::unique_ptr<RegistrationConversation> conversation_;
 
   private Q_SLOTS:
@@ -136,9 +84,11 @@ class ConversationTest : public QObject {
         folder_.reset();
         folder_ = std::make_unique<ProgramFolder>();
         ui_ = std::make_unique<ScriptedUi>();
-        state_ = WizardLinkState();
-        wizard_ = std::make_unique<FakeWizard>(state_, *ui_);
-        conversation_ = std::make_unique<RegistrationConversation>(*wizard_, state_);
+        line_ = FakeLine();
+        wizard_ = std::make_unique<FakeCallWindow>(*ui_);
+        wizard_->entries.txtFirstName = " Mary ";
+        wizard_->entries.txtSurname = "Jones";
+        conversation_ = std::make_unique<RegistrationConversation>(*wizard_, line_);
         gLastPacket.clear();
         gCardAccepted = kFalse;
     }
@@ -176,13 +126,15 @@ class ConversationTest : public QObject {
         QFETCH(int, information);
         wizard_->entries.chkInformation = static_cast<std::int16_t>(information);
         QFETCH(bool, surveyDone);
-        state_.mbolDoneSurvey = ToFlag(surveyDone);
+        wizard_->surveyDone = surveyDone;
         QFETCH(bool, cardAccepted);
-        gCardAccepted = ToFlag(cardAccepted);
-        state_.txtExpiryDate = kCard.expiry;
-        state_.txtNameOnCard = kCard.name;
-        state_.txtCardholderAddress = kCard.address;
-        state_.txtPlanNbr = "32";
+        if (cardAccepted) {
+            CardDetails card = kCard;
+            card.txtPlanNbr = "32";
+            wizard_->cardAnswers = {card};
+            QCOMPARE(receive(Request(0x0101, {10})), kTrue);
+            wizard_->log.clear();
+        }
 
         QCOMPARE(receive(Request(0x0102, fields)), kTrue);
         const Opened reply = Open(gLastPacket);
@@ -195,25 +147,42 @@ class ConversationTest : public QObject {
     // The card message comes before the card window for rejection value 1
     // only; after Cancel the card fields stay out, even after an earlier OK.
     void cardWindow() {
-        wizard_->cardAnswers = {true, false};
+        wizard_->cardAnswers = {kCard, std::nullopt, kCard};
+        wizard_->entries.txtAddress1 = "3 Low Rd ";
+        wizard_->entries.cboState = "VIC";
+        wizard_->entries.txtPostcode = "3000";
+        const QByteArray plans = "1 Casual";
+        QCOMPARE(receive(Wire(2, 16, Rec(24, "\x01\x07" + plans))), kTrue);
         // While the card window is open the host must wait: a packet is dropped.
         wizard_->whileCardWindowOpen = [this] {
             QByteArray last = gLastPacket;
-            state_.mReceiveBuffer = Request(99, {1});
-            QCOMPARE(conversation_->PacketProcess(last), kFalse);
+            QCOMPARE(conversation_->PacketProcess(Request(99, {1}), last), kFalse);
             QCOMPARE(last, gLastPacket);
         };
         QCOMPARE(receive(Request(1, {10, 11, 12, 13, 24})), kTrue);
-        QVERIFY(Open(gLastPacket).data().startsWith(Rec(10, kCard.number)));
+        QCOMPARE(Open(gLastPacket).data(),
+                 Rec(10, kCard.txtCreditCardNumber) + Rec(11, kCard.txtExpiryDate) +
+                     Rec(12, kCard.txtNameOnCard) + Rec(13, kCard.txtCardholderAddress) +
+                     H("1800 0100 07 20"));
         QCOMPARE(receive(Request(2, {10, 11, 12, 13, 24}, 1)), kTrue);
         QCOMPARE(receive(Request(3, {11, 12, 13, 24, 20})), kTrue);
         QCOMPARE(Open(gLastPacket).data(), Rec(20, "No"));
-        QCOMPARE(state_.txtCreditCardNumber, kCard.number);
+        QCOMPARE(conversation_->KeptCard().txtCreditCardNumber, kCard.txtCreditCardNumber);
         // Refused otherwise: the window again, without the card message.
         QCOMPARE(receive(Request(4, {10, 20}, 2)), kTrue);
-        QCOMPARE(Open(gLastPacket).data(), Rec(10, kCard.number) + Rec(20, "No"));
-        QCOMPARE(wizard_->log, (QStringList{u"card@0"_s, u"card@1"_s, u"card@1"_s}));
+        QCOMPARE(Open(gLastPacket).data(), Rec(10, kCard.txtCreditCardNumber) + Rec(20, "No"));
+        QCOMPARE(wizard_->log,
+                 (QStringList{u"bounds 1-7@0"_s, u"card@0"_s, u"card@1"_s, u"card@1"_s}));
         QCOMPARE(Shown(*ui_), QByteArrayList{kCardMessage});
+        // The window offers the subscriber's name in capitals, the postal
+        // address until a cardholder address is kept, and the host's plans.
+        CardDetails first;
+        first.txtNameOnCard = "MARY JONES";
+        first.txtCardholderAddress = "3 Low Rd\r\nVIC    3000";
+        CardDetails again = kCard;
+        again.txtNameOnCard = "MARY JONES";
+        QCOMPARE(wizard_->cardOffers, (QList<CardDetails>{first, again, again}));
+        QCOMPARE(wizard_->planLists, QList<QByteArray>(3, plans));
     }
 
     // A repeat (after noise), an acknowledgement or an unknown kind get the
@@ -274,17 +243,17 @@ class ConversationTest : public QObject {
         QFETCH(QByteArray, records);
         QFETCH(QString, bounds);
         QFETCH(bool, reported);
-        state_.txtPlanDetails = "kept";
-        state_.intPlanNbrLo = state_.intPlanNbrHi = 9;
+        QCOMPARE(receive(Wire(2, 0x0304, Rec(24, "\x09\x09kept"))), kTrue);
+        wizard_->log.clear();
         QCOMPARE(receive(Wire(2, 0x0305, records)), kTrue);
         const Opened ack = Open(gLastPacket);
         QVERIFY(ack.ok == kTrue && ack.kind == 3 && ack.length == 12);
         QCOMPARE(ack.tag + ack.sequence, kTag + H("0503"));
         QCOMPARE(wizard_->log,
                  bounds.isEmpty() ? QStringList{} : QStringList{u"bounds "_s + bounds + u"@0"_s});
-        QCOMPARE(u"%1-%2"_s.arg(state_.intPlanNbrLo).arg(state_.intPlanNbrHi),
+        QCOMPARE(u"%1-%2"_s.arg(conversation_->PlanNbrLo()).arg(conversation_->PlanNbrHi()),
                  bounds.isEmpty() ? u"9-9"_s : bounds);
-        QTEST(state_.txtPlanDetails, "planDetails");
+        QTEST(conversation_->PlanDetails(), "planDetails");
         const QByteArray report("An unexpected error occurred in PacketProcessData.\r\nErr: 5\r\n"
                                 "Error: Invalid procedure call or argument");
         QCOMPARE(Shown(*ui_), reported ? QByteArrayList{report} : QByteArrayList{});
@@ -347,6 +316,7 @@ class ConversationTest : public QObject {
     // corrects the name, presses Continue, and gets the card message and
     // window then.
     void refusedFieldsAreCorrectedAndSentWithContinue() {
+        wizard_->cardAnswers = {kCard};
         QByteArray packet;
         QCOMPARE(conversation_->PacketProcessContinue(packet), kFalse);
         const QByteArray request = Request(5, {20, 10, 1}, 1);
@@ -362,7 +332,7 @@ class ConversationTest : public QObject {
         QCOMPARE(wizard_->log, (QStringList{u"lock@1"_s, u"continue hidden@1"_s, u"card@2"_s}));
         QCOMPARE(Shown(*ui_), (QByteArrayList{kFirstNameMessage, kCardMessage}));
         QCOMPARE(Open(packet).sequence + Open(packet).data(),
-                 H("0500") + Rec(1, "Maria") + Rec(10, kCard.number) + Rec(20, "No"));
+                 H("0500") + Rec(1, "Maria") + Rec(10, kCard.txtCreditCardNumber) + Rec(20, "No"));
         QCOMPARE(gLastPacket, packet);
 
         // A repeat from the host now gets the same bytes, without asking again.
@@ -379,13 +349,14 @@ class ConversationTest : public QObject {
         const QByteArray answer = gLastPacket;
         ui_->setMousePointer(MousePointer::Hourglass);
         const QByteArray text = "Welcome to Kestrune, Zapper!\r\nYour account is ready.";
-        wizard_->callUp = false;
+        line_.callUp = false;
         QCOMPARE(receive(Wire(4, 2, text)), kTrue);
         QVERIFY(ui_->messages.isEmpty() && wizard_->log.isEmpty() && !ui_->ended);
-        wizard_->callUp = true;
+        line_.callUp = true;
         QCOMPARE(receive(Wire(4, 3, text)), kFalse);
         QCOMPARE(gLastPacket, answer);
-        QCOMPARE(wizard_->log, QStringList{u"hang up@0"_s});
+        QVERIFY(wizard_->log.isEmpty());
+        QCOMPARE(line_.hangUps, 1);
         QCOMPARE(Shown(*ui_), QByteArrayList{text + "\r\n\r\nThe Registration program will exit."});
         QCOMPARE(ui_->messages[0].buttons, MsgButtons::Ok);
         QCOMPARE(ui_->mousePointer(), MousePointer::Default);

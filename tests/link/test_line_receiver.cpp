@@ -15,15 +15,16 @@ struct Line {
     QByteArrayList frames;
     QByteArrayList sent;
     std::function<void()> duringFrame;
-    LineReceiver receiver{buffer, packetMode, lastPacket, [this](QByteArray &last, Flag &ok) {
-                              frames.append(buffer);
+    LineReceiver receiver{buffer, packetMode, lastPacket,
+                          [this](const QByteArray &frame, QByteArray &last) {
+                              frames.append(frame);
                               const bool good = !results.startsWith('n');
                               results.remove(0, 1);
                               if (good)
                                   last = "reply" + QByteArray::number(frames.size());
                               if (duringFrame)
                                   duringFrame();
-                              ok = ToFlag(good);
+                              return ToFlag(good);
                           }};
 
     void receive(const QByteArray &input) {

@@ -1,7 +1,12 @@
+#include "card_checks.h"
 #include "entry_checks.h"
 #include "entry_routines.h"
+#include "expiry_date.h"
 #include "list_search.h"
+#include "program_folder.h"
 #include "saved_details.h"
+#include "settings.h"
+#include "startup.h"
 
 #include <QtTest>
 
@@ -106,7 +111,7 @@ class EntryRulesTest : public QObject {
     void pageChecks() {
         // Changes to valid entries; the page's first failing message (none: passes), its control.
         using C = EntryControl;
-        using E = PageEntries;
+        using E = WizardEntries;
         const char *names = "Please enter both your First Name and Surame.";
         const char *street = "Please enter at least your Street AND Suburb.";
         const char *password = "The Password must be different to your Nickname.";
@@ -116,49 +121,61 @@ class EntryRulesTest : public QObject {
             void (*change)(E &);
             const char *message;
         } rows[] = {
-            {0, C::txtFirstName, [](E &e) { e.firstName = "  "; }, names},
-            {0, C::txtFirstName, [](E &e) { e.surname = "", e.stateSelected = false; }, names},
-            {0, C::txtAddress1, [](E &e) { e.address1 = " "; }, street},
-            {0, C::txtAddress1, [](E &e) { e.address3 = "", e.postcode = "1"; }, street},
-            {0, C::cboState, [](E &e) { e.stateSelected = false, e.postcode = "1"; },
+            {0, C::txtFirstName, [](E &e) { e.txtFirstName = "  "; }, names},
+            {0, C::txtFirstName, [](E &e) { e.txtSurname = "", e.cboState.reset(); }, names},
+            {0, C::txtAddress1, [](E &e) { e.txtAddress1 = " "; }, street},
+            {0, C::txtAddress1, [](E &e) { e.txtAddress3 = "", e.txtPostcode = "1"; }, street},
+            {0, C::cboState, [](E &e) { e.cboState.reset(), e.txtPostcode = "1"; },
              "Please select your state."},
-            {0, C::txtPostcode, [](E &e) { e.postcode = "312"; },
+            // A picked entry whose text is empty is still a pick.
+            {0, C::txtPostcode, [](E &e) { e.cboState = "", e.txtPostcode = "312"; },
              "The Postcode must be 4 digits long."},
-            {0, C::txtPostcode, [](E &e) { e.postcode = ""; }, ""},
-            {1, C::lstExisting, [](E &e) { e.existingSelected = false, e.alternative = "1"; },
+            {0, C::txtPostcode, [](E &e) { e.txtPostcode = ""; }, ""},
+            {1, C::lstExisting, [](E &e) { e.lstExisting.reset(), e.txtAlternative = "1"; },
              "Please select an Existing Connection point."},
-            {1, C::txtAlternative, [](E &e) { e.connection = 1, e.alternative = "  "; },
+            {1, C::txtAlternative, [](E &e) { e.optConnection = 1, e.txtAlternative = "  "; },
              "Please enter the Alternative Connection telephone number."},
             {1, C::lstExisting,
              [](E &e) {
-                 e.connection = 1, e.existingSelected = false, e.alternative = "02 12345678";
+                 e.optConnection = 1, e.lstExisting.reset(), e.txtAlternative = "02 12345678";
              },
              ""},
-            {2, C::txtNickName, [](E &e) { e.nickName = "", e.password = "AB"; },
+            {2, C::txtNickName, [](E &e) { e.txtNickName = "", e.txtPassword = "AB"; },
              "Please enter the Nickname you want to identified by."},
-            {2, C::txtPassword, [](E &e) { e.password = "   "; },
+            {2, C::txtPassword, [](E &e) { e.txtPassword = "   "; },
              "Please enter the Password to use with your Nickname."},
-            {2, C::txtPassword, [](E &e) { e.password = e.passwordConfirm = "ABCD"; },
+            {2, C::txtPassword, [](E &e) { e.txtPassword = e.txtPasswordConfirm = "ABCD"; },
              "The Password must be between 5 and 8 characters."},
-            {2, C::txtPasswordConfirm, [](E &e) { e.passwordConfirm = ""; },
+            {2, C::txtPasswordConfirm, [](E &e) { e.txtPasswordConfirm = ""; },
              "Please re-enter the Password to use with your Nickname, for confirmation."},
-            {2, C::txtPassword, [](E &e) { e.nickName = " SECRET "; }, password},
-            {2, C::txtPassword, [](E &e) { e.nickName = "secret", e.passwordConfirm = "SECRET "; },
-             ""},
-            {2, C::txtPasswordConfirm, [](E &e) { e.passwordConfirm = "SECRE"; },
+            {2, C::txtPassword, [](E &e) { e.txtNickName = " SECRET "; }, password},
+            {2, C::txtPassword,
+             [](E &e) { e.txtNickName = "secret", e.txtPasswordConfirm = "SECRET "; }, ""},
+            {2, C::txtPasswordConfirm, [](E &e) { e.txtPasswordConfirm = "SECRE"; },
              "The Re-Entered Password must be the same as the Password."},
             {3, C::txtCallbackNumberArea,
-             [](E &e) { e.callbackArea = "3", e.heardAboutSelected = false; },
+             [](E &e) { e.txtCallbackNumberArea = "3", e.cboHeardAbout.reset(); },
              "The Callback Area Code must be 2 digits in length."},
-            {3, C::cboHeardAbout, [](E &e) { e.heardAboutSelected = false; },
+            {3, C::cboHeardAbout, [](E &e) { e.cboHeardAbout.reset(); },
              "Please indicate how you heard about Kestrune."},
-            {3, C::cboHeardAbout, [](E &e) { e.callbackArea = e.callbackNumber = ""; }, ""},
+            {3, C::cboHeardAbout, [](E &e) { e.txtCallbackNumberArea = e.txtCallbackNumber = ""; },
+             ""},
             {4, C::txtFirstName, [](E &e) { e = {}; }, ""},
         };
         for (const auto &row : rows) {
-            PageEntries entries{
-                "Mary", "Smith", "12 High Street", "Richmond", true, "2000",     0,   true,
-                "",     "MARYS", "SECRET",         "SECRET",   "02", "95551234", true};
+            E entries;
+            entries.txtFirstName = "Mary";
+            entries.txtSurname = "Smith";
+            entries.txtAddress1 = "12 High Street";
+            entries.txtAddress3 = "Richmond";
+            entries.cboState = "NSW";
+            entries.txtPostcode = "2000";
+            entries.lstExisting = "02 70105678\tSydney";
+            entries.txtNickName = "MARYS";
+            entries.txtPassword = entries.txtPasswordConfirm = "SECRET";
+            entries.txtCallbackNumberArea = "02";
+            entries.txtCallbackNumber = "95551234";
+            entries.cboHeardAbout = "From a friend";
             row.change(entries);
             const std::optional<CheckFailure> failure = CheckWizardPage(row.page, entries);
             QCOMPARE(failure ? failure->message : QByteArray("passes"),
@@ -166,6 +183,80 @@ class EntryRulesTest : public QObject {
             if (failure)
                 QCOMPARE(failure->control, row.control);
         }
+    }
+    void expiryDates_data() {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QByteArray>("expiry");
+        QTest::addColumn<bool>("valid");
+        const QDate august1998(1998, 8, 15);
+        const QDate june2025(2025, 6, 10);
+        const auto row = [](const char *name, const QDate &today, const char *expiry, bool valid) {
+            QTest::newRow(name) << today << QByteArray(expiry) << valid;
+        };
+        row("1998: this month", august1998, "0898", true);
+        row("1998: last month", august1998, "0798", false);
+        row("1998: month 13", august1998, "1398", false);
+        row("1998: 2021 is past 20 years", august1998, "0121", false);
+        row("1998: 2018 within 20 years", august1998, "0818", true);
+        row("1998: 1997 expired", august1998, "0197", false);
+        row("1998: three characters", august1998, "898", false);
+        row("2025: exactly 20 years", june2025, "0645", true);
+        row("2025: a month past 20 years", june2025, "0745", false);
+        row("2025: not digits", june2025, "06a6", false);
+        row("2099: next century", QDate(2099, 12, 1), "0100", true);
+        row("2099: 99 is this year", QDate(2099, 12, 1), "1299", true);
+    }
+    void expiryDates() {
+        QFETCH(QDate, today);
+        QFETCH(QByteArray, expiry);
+        QTEST(IsValidExpiryDate(expiry, today), "valid");
+    }
+    void cardChecks_data() {
+        QTest::addColumn<int>("box"); // 0 number, 1 expiry, 2 name, 3 address, 4 plan number
+        QTest::addColumn<QByteArray>("entry");
+        QTest::addColumn<QByteArray>("message"); // empty: passes
+        QTest::addColumn<int>("control");
+        // Plans 3 to 7 offered; one entry differs from a good card.
+        const auto row = [](const char *name, int box, const char *entry, const char *message = "",
+                            int control = -1) {
+            QTest::newRow(name) << box << QByteArray(entry) << QByteArray(message) << control;
+        };
+        const char *const length = "The Credit Card Number must be 16 digits long.";
+        const char *const range = "The Plan Number must be in the range of plan numbers listed.";
+        const int number = int(CardControl::txtCreditCardNumber);
+        const int expiry = int(CardControl::txtExpiryDate);
+        const int plan = int(CardControl::txtPlanNbr);
+        row("no card number", 0, "  ", "Please enter a Credit Card Number.", number);
+        row("15 digits", 0, "411111111111111", length, number);
+        row("16 with a blank", 0, "4111 11111111111", length, number);
+        row("16 digits between blanks", 0, " 4111111111111111 ");
+        row("no expiry", 1, " ", "Please enter the 4 digit Credit Card Expiry Date.", expiry);
+        row("expiry refused", 1, "0525", "Please enter a valid 4 digit Credit Card Expiry Date.",
+            expiry);
+        row("no name", 2, "  ", "Please enter the name that appears on the Credit Card.",
+            int(CardControl::txtNameOnCard));
+        row("no address", 3, "");
+        row("no plan", 4, "", "Please enter the Plan Number.", plan);
+        row("plan not a number", 4, "x1",
+            "This is not a valid Plan Number - please re-enter the number.", plan);
+        row("plan below", 4, "2", range, plan);
+        row("plan above", 4, "8", range, plan);
+        row("plan at the low bound", 4, "3");
+        row("plan at the high bound", 4, "07");
+    }
+    void cardChecks() {
+        QFETCH(int, box);
+        QFETCH(QByteArray, entry);
+        QFETCH(QByteArray, message);
+        CardDetails card{"4111111111111111", "0626", "M J", "1 Main St", "5"};
+        QByteArray *const entries[] = {&card.txtCreditCardNumber, &card.txtExpiryDate,
+                                       &card.txtNameOnCard, &card.txtCardholderAddress,
+                                       &card.txtPlanNbr};
+        *entries[box] = entry;
+        const std::optional<CardCheckFailure> failure =
+            CheckCardDetails(card, 3, 7, QDate(2025, 6, 10));
+        QCOMPARE(failure ? failure->message : QByteArray(), message);
+        QTEST(failure ? int(failure->control) : -1, "control");
     }
     void listSearch_data() {
         QTest::addColumn<Lines>("entries");
@@ -207,14 +298,19 @@ class EntryRulesTest : public QObject {
         for (const char *stored : {"2", "-1", "", "one"})
             row(stored, stored, "", -1, "");
     }
+    // Through the settings file, as a restart reads it.
     void savedConnection() {
-        RegistrationDetails details;
+        const ProgramFolder machine;
         QFETCH(QByteArray, connection);
         QFETCH(QByteArray, connectPh);
-        details.Connection = connection;
-        details.ConnectPh = connectPh;
-        QTEST(int(ConnectionOption(connection).value_or(-1)), "option");
-        QTEST(DialNumberFor(details), "dial");
+        SaveSetting(kSettingsApp, "Page2", "Connection", connection);
+        SaveSetting(kSettingsApp, "Page2", "ConnectPh", connectPh);
+        const WizardEntries stored = ReadRegistrationDetails();
+        QTEST(int(stored.optConnection), "option");
+        QTEST(DialNumberFor(stored), "dial");
+        QCOMPARE(stored.optConnection == 0 ? stored.lstExisting.value_or("none")
+                                           : stored.txtAlternative,
+                 stored.optConnection < 0 ? QByteArray() : connectPh);
     }
 };
 

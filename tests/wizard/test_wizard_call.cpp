@@ -11,6 +11,7 @@
 #include "program_folder.h"
 #include "program_state.h"
 #include "quit_signals.h"
+#include "registration_call.h"
 #include "registry.h"
 #include "scripted_ui.h"
 #include "settings.h"
@@ -121,12 +122,12 @@ bool WaitForMessages(const ScriptedUi &ui, qsizetype count) {
 
 // The wizard is the user's again (Submit, not Continue) and the line idle.
 void CheckIdle(const frmRegistration &w, const ScriptedUi &ui) {
-    QVERIFY(QTest::qWaitFor([&] { return w.mDialRequest == 0; }));
+    QVERIFY(QTest::qWaitFor([&] { return w.Call().DialRequest() == 0; }));
     QVERIFY(w.txtFirstName->isEnabled() && w.cmdStartOver->isEnabled());
     QVERIFY(w.cmdFinish->isVisible() && w.cmdFinish->isEnabled() == (w.intCurrentPage == 3));
     QCOMPARE(Indicator(w), w.imgNotConnected);
     QCOMPARE(ui.mousePointer(), MousePointer::Default);
-    QVERIFY(!w.ctlTAPI.CallInProgress());
+    QVERIFY(!w.Call().CallInProgress());
 }
 
 } // namespace
@@ -172,12 +173,12 @@ class WizardCallTest : public QObject {
         frmRegistration &w = *window;
         SubmitRegistration(w, *ui_);
 
-        QVERIFY(w.mDialRequest < 0); // the pending mark in the top bit
+        QVERIFY(w.Call().DialRequest() < 0); // the pending mark in the top bit
         QCOMPARE(Indicator(w), w.imgNotConnected);
         QVERIFY(WaitForStatus(w, u"Dialing ..."_s));
         QVERIFY(WaitForStatus(w, u"Connected"_s));
         QCOMPARE(Indicator(w), w.imgConnected);
-        QCOMPARE(w.mDialRequest, 0);
+        QCOMPARE(w.Call().DialRequest(), 0);
 
         QVERIFY(sim.waitForRecord("field 20 \"No\""));
         const QByteArrayList record = sim.record();
@@ -186,7 +187,7 @@ class WizardCallTest : public QObject {
         QVERIFY(record.contains("packet kind=2 tag=4b530100 seq=0100 length=18"));
         QVERIFY(std::none_of(record.begin(), record.end(),
                              [](const QByteArray &line) { return line.contains("7777"); }));
-        QCOMPARE(w.mPacketMode, kTrue);
+        QCOMPARE(w.Call().PacketMode(), kTrue);
         // Locked for the call, Cancel aside; only the survey question was asked.
         QVERIFY(!w.cmdFinish->isEnabled() && !w.txtFirstName->isEnabled());
         QVERIFY(w.cmdCancel->isEnabled());
@@ -261,7 +262,7 @@ class WizardCallTest : public QObject {
         const auto window = StartWizard();
         SubmitRegistration(*window, *ui_);
         QVERIFY(WaitForStatus(*window, u"Connection disconnected"_s));
-        QCOMPARE(window->mPacketMode, kTrue);
+        QCOMPARE(window->Call().PacketMode(), kTrue);
         ui_->answers = {MsgAnswer::No};
         Click(window->cmdFinish);
         QVERIFY(sim.waitForRecord("field 16 \"MARYS\""));
@@ -302,7 +303,7 @@ class WizardCallTest : public QObject {
                      QByteArray("Are you sure you want to cancel the Kestrune Registration?"));
             QVERIFY(ui_->ended && ui_->endStatus == 0);
             QCOMPARE(window->lblStatus->text(), u"Hanging up connection..."_s);
-            QVERIFY(window->mHangupRequest != 0);
+            QVERIFY(window->Call().HangupRequest() != 0);
         }
         window.reset();
         QVERIFY(sim.waitForRecord(ending));
@@ -409,7 +410,7 @@ void WizardCallTest::wholeRegistration() {
     QCOMPARE(Registry(kCommand1Value), QByteArray("KESTRUNE:MARYS"));
     QCOMPARE(Registry(kCommand2Value), command2);
     // The card lived for the call only, and never reached a file.
-    QVERIFY(w.txtCreditCardNumber.isEmpty() && w.txtExpiryDate.isEmpty());
+    QCOMPARE(w.Call().Conversation().KeptCard(), CardDetails());
     QCOMPARE(modKestenrol::gCardAccepted, kFalse);
     for (const QString &file : {machine_->registryPath(), machine_->path() + u"/survey.txt"_s,
                                 machine_->configHome() + u"/Kestrune/KestruneRegistration.ini"_s})

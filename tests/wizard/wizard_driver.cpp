@@ -1,6 +1,7 @@
 #include "wizard_driver.h"
 
 #include "frmSurvey.h"
+#include "registration_call.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -14,8 +15,8 @@
 
 std::unique_ptr<frmRegistration> StartWizard(const HayesTimings &timings) {
     auto window = std::make_unique<frmRegistration>();
-    window->ctlTAPI.setTimings(timings);
-    window->ctlTAPI.setLockFolder(QFile::encodeName(QDir::tempPath()));
+    window->Call().ctlTAPI.setTimings(timings);
+    window->Call().ctlTAPI.setLockFolder(QFile::encodeName(QDir::tempPath()));
     window->activateWindow();
     if (!QTest::qWaitForWindowActive(window.get()))
         qWarning("the wizard window did not become active");

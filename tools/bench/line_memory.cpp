@@ -94,7 +94,7 @@ int main(int argc, char *argv[]) {
     Flag packetMode = kFalse;
     QByteArray lastPacket;
     LineReceiver receiver(buffer, packetMode, lastPacket,
-                          [](QByteArray &, Flag &frameOk) { frameOk = kFalse; });
+                          [](const QByteArray &, QByteArray &) { return kFalse; });
     qint64 received = 0;
     qsizetype largestBuffer = 0;
     QElapsedTimer timer;

@@ -1,21 +1,22 @@
-// Measures how quickly the wizard answers the registration host: the real
-// wizard window (off screen) dials kestrune-hostsim, logs in and answers a
-// run of distinct field requests (no card fields, so no window waits for a
-// user). The simulator's trace, on its own clock, gives for each request
-// the time from its end mark leaving the host to the first byte of the
-// answer arriving.
+// Measures how quickly the wizard answers the registration host: the
+// wizard's registration call, with a stand-in for its window, dials
+// kestrune-hostsim, logs in and answers a run of distinct field requests
+// (no card fields, so no window waits for a user). The simulator's trace,
+// on its own clock, gives for each request the time from its end mark
+// leaving the host to the first byte of the answer arriving.
 //
 //   reply_latency [REQUESTS]        (1000 unless given)
 //
 // Prints the median, the 99th percentile and the slowest reply.
-#include "frmRegistration.h"
+#include "call_window.h"
 #include "headless_ui.h"
 #include "modem_settings.h"
 #include "program_state.h"
+#include "registration_call.h"
 #include "settings.h"
 #include "startup.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QFile>
 #include <QHash>
 #include <QProcess>
@@ -41,29 +42,44 @@ bool WriteFile(const QString &path, const QByteArray &bytes) {
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// A registration as an earlier Submit saved it, restored by the wizard.
-void SaveEntries() {
-    const QList<std::array<const char *, 3>> entries{
-        {"Page1", "FirstName", "Mary"},
-        {"Page1", "SurName", "Smith"},
-        {"Page1", "Address1", "12 High Street"},
-        {"Page1", "Address3", "RICHMOND"},
-        {"Page1", "State", "VIC"},
-        {"Page1", "Postcode", "3121"},
-        {"Page1", "Phone", "03 9555 1234"},
-        {"Page1", "Email", "mary@example.com"},
-        {"Page2", "Connection", "0"},
-        {"Page3", "NickName", "MARYANN"},
-        {"Page3", "Password", "SECRET"},
-        {"Page3", "PasswordConfirm", "SECRET"},
-        {"Page3", "CV", "Strategy and racing games."},
-        {"Page4", "CallBackNumberArea", "03"},
-        {"Page4", "CallBackNumber", "95551234"},
-        {"Page4", "HeardAbout", "From a friend"},
-    };
-    for (const auto &[section, key, value] : entries)
-        SaveSetting(kSettingsApp, section, key, value);
-}
+// The wizard window as the call sees it, holding a whole registration.
+class Window final : public CallWindow {
+  public:
+    Window() {
+        e_.txtFirstName = "Mary";
+        e_.txtSurname = "Smith";
+        e_.txtAddress1 = "12 High Street";
+        e_.txtAddress3 = "RICHMOND";
+        e_.cboState = "VIC";
+        e_.txtPostcode = "3121";
+        e_.txtPhone = "03 9555 1234";
+        e_.txtEmail = "mary@example.com";
+        e_.lstExisting = "03 95550100\tMelbourne";
+        e_.txtNickName = "MARYANN";
+        e_.txtPassword = e_.txtPasswordConfirm = "SECRET";
+        e_.txtCV = "Strategy and racing games.";
+        e_.txtCallbackNumberArea = "03";
+        e_.txtCallbackNumber = "95551234";
+        e_.cboHeardAbout = "From a friend";
+    }
+
+    WizardEntries Entries() const override { return e_; }
+    bool SurveyDone() const override { return false; }
+    std::optional<CardDetails> ShowCardWindow(const CardDetails & /*offer*/,
+                                              const QByteArray & /*planDetails*/) override {
+        return std::nullopt;
+    }
+    void SetCardPlanBounds(std::int16_t /*lo*/, std::int16_t /*hi*/) override {}
+    void EnableWizard(Flag /*flag*/) override {}
+    void ShowEntryControl(EntryControl /*control*/) override {}
+    void ShowContinue(bool /*visible*/) override {}
+    void ShowStatus(const QString & /*text*/) override {}
+    void ShowLineUp(bool /*up*/) override {}
+    void ShowConnectionSettings(Telephony & /*telephony*/) override {}
+
+  private:
+    WizardEntries e_;
+};
 
 // Microseconds from each request leaving the host to its answer arriving.
 QList<qint64> Latencies(const QByteArray &trace) {
@@ -90,12 +106,10 @@ qint64 Percentile(const QList<qint64> &sorted, int percent) {
 } // namespace
 
 int main(int argc, char *argv[]) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir folder;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder.path()));
     qputenv("KESTRUNE_REGISTRY", QFile::encodeName(folder.filePath(QStringLiteral("registry.db"))));
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     HeadlessUi console(true);
     setUi(&console);
     bool ok = true;
@@ -122,20 +136,28 @@ int main(int argc, char *argv[]) {
     if (!sim.waitForStarted() || !sim.waitForReadyRead())
         return Fail("kestrune-hostsim did not start");
     SaveSetting(kSettingsApp, kModemSection, "Device", sim.readLine().trimmed());
-    SaveEntries();
 
-    frmRegistration wizard;
-    wizard.DialService("03 9555 0100");
-    if (!wizard.ctlTAPI.CallInProgress())
-        return Fail("the dial was refused");
-    QTimer ended;
-    QObject::connect(&ended, &QTimer::timeout, [&] {
-        if (console.programEnded() && !wizard.ctlTAPI.CallInProgress())
+    Window window;
+    RegistrationCall call(window);
+    QObject::connect(&call.ctlTAPI, &Telephony::OnTapi, &call, &RegistrationCall::ctlTAPI_OnTapi);
+    QObject::connect(&call.ctlTAPI, &Telephony::CallState, &call,
+                     &RegistrationCall::ctlTAPI_CallState);
+    QObject::connect(&call.ctlCOMM, &SerialLine::OnComm, &call, &RegistrationCall::ctlCOMM_OnComm);
+    // The call is over, well or not, when the line is idle again or the dial
+    // failed.
+    QObject::connect(&call.ctlTAPI, &Telephony::CallState, [](std::int32_t state) {
+        if (state == kCallIdle)
             QCoreApplication::quit();
     });
-    ended.start(20);
+    QObject::connect(&call.ctlTAPI, &Telephony::OnTapi, [](std::int32_t, std::int32_t status) {
+        if (status != kRequestSucceeded)
+            QCoreApplication::quit();
+    });
+    call.DialService("03 9555 0100");
+    if (!call.CallInProgress())
+        return Fail("the dial was refused");
     QTimer::singleShot(600'000, &app, &QCoreApplication::quit);
-    QApplication::exec();
+    QCoreApplication::exec();
     sim.terminate();
     sim.waitForFinished();
 

@@ -3,6 +3,7 @@
 #include "code_page.h"
 #include "control_events.h"
 #include "controls.h"
+#include "entry_boxes.h"
 #include "fonts.h"
 #include "frmColors.h"
 #include "frmDialingProperties.h"
@@ -35,13 +36,6 @@ QComboBox *pickList(QWidget *parent, const char *name, const char *tooltip, QLab
     list->setFont(Arial(8.25, false));
     Describe(list, tooltip, caption);
     return list;
-}
-
-void Fill(QComboBox *list, const QByteArrayList &names, int current) {
-    list->clear();
-    for (const QByteArray &name : names)
-        list->addItem(FromCodePage(name));
-    list->setCurrentIndex(current >= 0 && current < list->count() ? current : -1);
 }
 
 } // namespace
@@ -100,7 +94,7 @@ void frmConnection::Form_Load() {
     FillModems();
     std::int32_t currentLocation = 0;
     const QByteArrayList locations = ctlTAPI_.LocationNames(currentLocation);
-    Fill(cboLocation, locations, currentLocation);
+    SetListItems(cboLocation, locations, currentLocation);
     ui().doEvents();
 }
 
@@ -134,5 +128,5 @@ void frmConnection::cboLocation_Click() {
 }
 
 void frmConnection::FillModems() {
-    Fill(cboModem, ctlTAPI_.ModemNames(), ctlTAPI_.CurrentModem());
+    SetListItems(cboModem, ctlTAPI_.ModemNames(), ctlTAPI_.CurrentModem());
 }

@@ -158,20 +158,13 @@ void frmDialingProperties::txtPrefix_GotFocus() {
 }
 
 void frmDialingProperties::txtName_KeyPress(std::int16_t &KeyAscii) {
-    if (KeyAscii == kKeyEnter) {
-        KeyAscii = 0;
-        SendKeysTab();
-    }
+    EnterMovesOn(KeyAscii);
 }
 
 // Only what a modem can dial gets into the prefix.
 void frmDialingProperties::txtPrefix_KeyPress(std::int16_t &KeyAscii) {
-    if (KeyAscii == kKeyEnter) {
+    if (!EnterMovesOn(KeyAscii) && !IsDialKey(KeyAscii))
         KeyAscii = 0;
-        SendKeysTab();
-    } else if (!IsDialKey(KeyAscii)) {
-        KeyAscii = 0;
-    }
 }
 
 void frmDialingProperties::cmdOK_Click() {
@@ -223,7 +216,8 @@ void frmDialingProperties::Show(int index) {
 }
 
 void frmDialingProperties::FillList() {
-    cboLocation->clear();
+    QList<QByteArray> names;
     for (const DiallingLocation &location : locations_.list)
-        cboLocation->addItem(FromCodePage(location.name));
+        names.append(location.name);
+    SetListItems(cboLocation, names);
 }

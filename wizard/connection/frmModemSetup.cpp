@@ -98,17 +98,11 @@ void frmModemSetup::txtInitString_GotFocus() {
 }
 
 void frmModemSetup::txtDevice_KeyPress(std::int16_t &KeyAscii) {
-    if (KeyAscii == kKeyEnter) {
-        KeyAscii = 0;
-        SendKeysTab();
-    }
+    EnterMovesOn(KeyAscii);
 }
 
 void frmModemSetup::txtInitString_KeyPress(std::int16_t &KeyAscii) {
-    if (KeyAscii == kKeyEnter) {
-        KeyAscii = 0;
-        cmdOK->setFocus();
-    }
+    EnterFocuses(KeyAscii, cmdOK);
 }
 
 void frmModemSetup::cmdOK_Click() {

@@ -1,13 +1,8 @@
-// The call to the registration host: dialling, the call's progress, hanging
-// up.
+#include "registration_call.h"
 
-#include "frmConnection.h"
-#include "frmRegistration.h"
+#include "program_state.h"
 #include "titles.h"
 #include "ui.h"
-
-#include <QLabel>
-#include <QPushButton>
 
 namespace {
 
@@ -33,11 +28,22 @@ const QByteArray kServiceBusy = "The Kestrune service is busy at this moment.\r\
 const QByteArray kDisconnected = "The call to Kestrune has been unexpectedly disconnected.\r\n"
                                  "Please wait a short time and try again.";
 
+void ShowMessage(const QByteArray &text, MsgIcon icon) {
+    ui().msgBox(text, MsgButtons::Ok, icon, kRegistrationTitle);
+}
+
 } // namespace
 
-void frmRegistration::DialService(const QByteArray &number) {
-    lblStatus->setText(QStringLiteral("Dialing Kestrune..."));
-    EnableWizard(kFalse);
+RegistrationCall::RegistrationCall(CallWindow &window, QObject *parent)
+    : QObject(parent), window_(window), conversation_(window, *this),
+      receiver_(mReceiveBuffer, mPacketMode, modKestenrol::gLastPacket,
+                [this](const QByteArray &frame, QByteArray &lastPacket) {
+                    return conversation_.PacketProcess(frame, lastPacket);
+                }) {}
+
+void RegistrationCall::DialService(const QByteArray &number) {
+    window_.ShowStatus(QStringLiteral("Dialing Kestrune..."));
+    window_.EnableWizard(kFalse);
     ui().setMousePointer(MousePointer::BusyArrow);
     ui().doEvents();
 
@@ -48,76 +54,77 @@ void frmRegistration::DialService(const QByteArray &number) {
             static_cast<std::int32_t>(static_cast<std::uint32_t>(dial.requestId) | kPendingRequest);
         return;
     }
+    ReportDialRefused(dial.refusal);
+}
+
+void RegistrationCall::ReportDialRefused(DialRefusal /*why*/) {
     ui().beep();
-    ui().msgBox(kModemUnavailable, MsgButtons::Ok, MsgIcon::Exclamation, kRegistrationTitle);
-    lblStatus->clear();
+    ShowMessage(kModemUnavailable, MsgIcon::Exclamation);
+    window_.ShowStatus({});
     ui().setMousePointer(MousePointer::Default);
-    {
-        frmConnection connection(ctlTAPI);
-        ui().showModal(connection);
-    }
-    EnableWizard(kTrue);
-    lblStatus->clear();
+    window_.ShowConnectionSettings(ctlTAPI);
+    window_.EnableWizard(kTrue);
+    window_.ShowStatus({});
     ui().setMousePointer(MousePointer::Default);
     ui().doEvents();
 }
 
-bool frmRegistration::CallInProgress() const {
+bool RegistrationCall::CallInProgress() const {
     return ctlTAPI.CallInProgress();
 }
 
-void frmRegistration::HangUp() {
+void RegistrationCall::HangUp() {
     if (!CallInProgress())
         return;
-    lblStatus->setText(QStringLiteral("Hanging up connection..."));
+    window_.ShowStatus(QStringLiteral("Hanging up connection..."));
     ui().doEvents();
     mHangupRequest = ctlTAPI.HangUp();
 }
 
 // The request identifier is not compared: one dial or one hang-up is
 // pending at a time.
-void frmRegistration::ctlTAPI_OnTapi(std::int32_t /*requestId*/, std::int32_t status) {
+void RegistrationCall::ctlTAPI_OnTapi(std::int32_t /*requestId*/, std::int32_t status) {
     if (status != 0 && mDialRequest != 0) {
-        lblStatus->setText(QStringLiteral("Call not completed"));
-        ui().msgBox(kCallNotMade, MsgButtons::Ok, MsgIcon::Exclamation, kRegistrationTitle);
+        window_.ShowStatus(QStringLiteral("Call not completed"));
+        ShowMessage(kCallNotMade, MsgIcon::Exclamation);
         ui().doEvents();
-        EnableWizard(kTrue);
-        imgNotConnected->raise();
+        window_.EnableWizard(kTrue);
+        window_.ShowLineUp(false);
         mDialRequest = 0;
         ui().setMousePointer(MousePointer::Default);
-        ForgetCardDetails();
+        conversation_.ForgetCardDetails();
     }
     if (status != 0 && mHangupRequest != 0) {
-        lblStatus->setText(QStringLiteral("Can't hangup..."));
-        ui().msgBox(kHangupFailed, MsgButtons::Ok, MsgIcon::Exclamation, kRegistrationTitle);
+        window_.ShowStatus(QStringLiteral("Can't hangup..."));
+        ShowMessage(kHangupFailed, MsgIcon::Exclamation);
         ui().doEvents();
-        EnableWizard(kTrue);
-        imgConnected->raise();
+        window_.EnableWizard(kTrue);
+        window_.ShowLineUp(true);
         mHangupRequest = 0;
         ui().setMousePointer(MousePointer::Default);
     }
 }
 
-void frmRegistration::ctlTAPI_CallState(std::int32_t state, std::int32_t /*extra*/) {
+void RegistrationCall::ctlTAPI_CallState(std::int32_t state, std::int32_t /*extra*/) {
     if (mDialRequest != 0) {
         switch (state) {
         case kCallDialling:
-            lblStatus->setText(QStringLiteral("Dialing ..."));
+            window_.ShowStatus(QStringLiteral("Dialing ..."));
             break;
         case kCallIdle:
             mDialRequest = 0;
             break;
         case kCallBusy:
             ui().beep();
-            ui().msgBox(kServiceBusy, MsgButtons::Ok, MsgIcon::Critical, kRegistrationTitle);
-            EnableWizard(kTrue);
-            lblStatus->setText(QStringLiteral("Kestrune Busy"));
-            imgNotConnected->raise();
+            ShowMessage(kServiceBusy, MsgIcon::Critical);
+            window_.EnableWizard(kTrue);
+            window_.ShowStatus(QStringLiteral("Kestrune Busy"));
+            window_.ShowLineUp(false);
             ui().setMousePointer(MousePointer::Default);
             break;
         case kCallConnected:
-            lblStatus->setText(QStringLiteral("Connected"));
-            imgConnected->raise();
+            window_.ShowStatus(QStringLiteral("Connected"));
+            window_.ShowLineUp(true);
             mDialRequest = 0;
             break;
         case kCallDisconnected:
@@ -129,9 +136,9 @@ void frmRegistration::ctlTAPI_CallState(std::int32_t state, std::int32_t /*extra
     } else if (mHangupRequest != 0) {
         if (state == kCallIdle) {
             mHangupRequest = 0;
-            lblStatus->setText(QStringLiteral("Call complete"));
+            window_.ShowStatus(QStringLiteral("Call complete"));
             // The line is down: the indicator says so.
-            imgNotConnected->raise();
+            window_.ShowLineUp(false);
         }
         ui().setMousePointer(MousePointer::Default);
     } else if (state == kCallDisconnected) {
@@ -140,31 +147,42 @@ void frmRegistration::ctlTAPI_CallState(std::int32_t state, std::int32_t /*extra
         ReportDisconnected();
     }
     if (state == kCallIdle)
-        ForgetCardDetails();
+        conversation_.ForgetCardDetails();
     ui().doEvents();
 }
 
-void frmRegistration::ReportDisconnected() {
+void RegistrationCall::ReportDisconnected() {
     ui().beep();
-    ui().msgBox(kDisconnected, MsgButtons::Ok, MsgIcon::Critical, kRegistrationTitle);
+    ShowMessage(kDisconnected, MsgIcon::Critical);
     // A refused request of the lost call can no longer be answered.
     conversation_.Reset();
-    ShowContinue(false);
-    EnableWizard(kTrue);
-    imgNotConnected->raise();
-    lblStatus->setText(QStringLiteral("Connection disconnected"));
+    window_.ShowContinue(false);
+    window_.EnableWizard(kTrue);
+    window_.ShowLineUp(false);
+    window_.ShowStatus(QStringLiteral("Connection disconnected"));
     ui().setMousePointer(MousePointer::Default);
 }
 
-void frmRegistration::StartFreshLine() {
-    receiver_.Reset();
-    conversation_.Reset();
-    ForgetCardDetails();
+void RegistrationCall::ctlCOMM_OnComm() {
+    if (ctlCOMM.CommEvent() != comEvReceive)
+        return;
+    receiver_.Receive(ctlCOMM.Input(), [this](const QByteArray &text) { Send(text); });
 }
 
-void frmRegistration::ForgetCardDetails() {
-    for (QByteArray *detail :
-         {&txtCreditCardNumber, &txtExpiryDate, &txtNameOnCard, &txtCardholderAddress, &txtPlanNbr})
-        detail->clear();
-    modKestenrol::gCardAccepted = kFalse;
+void RegistrationCall::Continue() {
+    QByteArray packet;
+    if (conversation_.PacketProcessContinue(packet) == kFalse)
+        return;
+    Send(packet);
+    mReceiveBuffer.clear();
+}
+
+void RegistrationCall::Send(const QByteArray &text) {
+    ctlCOMM.Output(text);
+}
+
+void RegistrationCall::StartFreshLine() {
+    receiver_.Reset();
+    conversation_.Reset();
+    conversation_.ForgetCardDetails();
 }

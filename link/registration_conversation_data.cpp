@@ -18,16 +18,16 @@ void RegistrationConversation::PacketProcessData(std::int16_t intFieldNbr,
     switch (intFieldNbr) {
     case kPlanOfferField:
         // First and last plan number, one byte each, then the plan list.
-        state_.intPlanNbrLo = ByteToInt(strFieldData.left(1));
-        state_.intPlanNbrHi = ByteToInt(strFieldData.mid(1, 1));
-        window_.SetCardPlanBounds(state_.intPlanNbrLo, state_.intPlanNbrHi);
+        intPlanNbrLo = ByteToInt(strFieldData.left(1));
+        intPlanNbrHi = ByteToInt(strFieldData.mid(1, 1));
+        window_.SetCardPlanBounds(intPlanNbrLo, intPlanNbrHi);
         if (strFieldData.size() < 2) {
-            state_.txtPlanDetails.clear();
+            txtPlanDetails.clear();
             ReportLinkError("PacketProcessData", kErrInvalidCall,
                             "Invalid procedure call or argument");
             return;
         }
-        state_.txtPlanDetails = NormaliseLineBreaks(strFieldData.mid(2));
+        txtPlanDetails = NormaliseLineBreaks(strFieldData.mid(2));
         return;
     case kCommand1Field:
         RegWriteString(winreg::HKEY_LOCAL_MACHINE, kServiceKey, kCommand1Value, strFieldData);

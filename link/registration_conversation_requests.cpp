@@ -1,6 +1,5 @@
-#include "field_requests.h"
-
 #include "field_records.h"
+#include "field_requests.h"
 #include "link_errors.h"
 #include "number_codec.h"
 #include "program_state.h"
@@ -133,24 +132,29 @@ void RegistrationConversation::PacketProcessRequest(const QByteArray &strData1,
 }
 
 QByteArray RegistrationConversation::AnswerFields(std::int32_t fieldMask, bool cardRefused) {
-    const WizardEntries entries = window_.EntryTexts();
+    const WizardEntries entries = window_.Entries();
     QByteArray answer;
     for (int fieldNbr = 1; fieldNbr <= kLastRequestField; ++fieldNbr) {
         if (!Asked(fieldMask, fieldNbr))
             continue;
-        answer += fieldNbr == kCardNumberField ? AnswerCardField(cardRefused)
+        answer += fieldNbr == kCardNumberField ? AnswerCardField(cardRefused, entries)
                                                : AnswerField(fieldNbr, entries);
     }
     return answer;
 }
 
-QByteArray RegistrationConversation::AnswerCardField(bool cardRefused) {
+QByteArray RegistrationConversation::AnswerCardField(bool cardRefused,
+                                                     const WizardEntries &entries) {
     if (cardRefused)
         ui().msgBox(kCardRefusedMessage, MsgButtons::Ok, MsgIcon::Exclamation, kRegistrationTitle);
-    window_.ShowCardWindow();
-    if (modKestenrol::gCardAccepted == kFalse)
+    modKestenrol::gCardAccepted = kFalse;
+    const std::optional<CardDetails> accepted =
+        window_.ShowCardWindow(CardOffer(card_, entries), txtPlanDetails);
+    if (!accepted)
         return {};
-    return Record(kCardNumberField, state_.txtCreditCardNumber);
+    card_ = *accepted;
+    modKestenrol::gCardAccepted = kTrue;
+    return Record(kCardNumberField, card_.txtCreditCardNumber);
 }
 
 QByteArray RegistrationConversation::AnswerField(int fieldNbr, const WizardEntries &entries) {
@@ -171,7 +175,7 @@ QByteArray RegistrationConversation::AnswerField(int fieldNbr, const WizardEntri
     case 5:
         return Record(fieldNbr, entries.txtAddress3);
     case 6:
-        return Record(fieldNbr, entries.cboState);
+        return Record(fieldNbr, entries.cboState.value_or(QByteArray()));
     case 7:
         return Record(fieldNbr, entries.txtPostcode);
     case 8:
@@ -179,13 +183,13 @@ QByteArray RegistrationConversation::AnswerField(int fieldNbr, const WizardEntri
     case 9:
         return Record(fieldNbr, entries.txtEmail);
     case 11:
-        return cardRecord(state_.txtExpiryDate);
+        return cardRecord(card_.txtExpiryDate);
     case 12:
-        return cardRecord(state_.txtNameOnCard);
+        return cardRecord(card_.txtNameOnCard);
     case 13:
-        return cardRecord(state_.txtCardholderAddress);
+        return cardRecord(card_.txtCardholderAddress);
     case 14:
-        return Record(fieldNbr, entries.lstExisting);
+        return Record(fieldNbr, entries.lstExisting.value_or(QByteArray()));
     case 15:
         return Record(fieldNbr, entries.txtAlternative);
     case 16:
@@ -199,20 +203,19 @@ QByteArray RegistrationConversation::AnswerField(int fieldNbr, const WizardEntri
     case 20:
         return Record(fieldNbr, entries.chkInformation == 0 ? "No" : "Yes");
     case 21:
-        return Record(fieldNbr, entries.cboHeardAbout);
+        return Record(fieldNbr, entries.cboHeardAbout.value_or(QByteArray()));
     case 23:
-        return Record(fieldNbr,
-                      state_.mbolDoneSurvey != kFalse ? SurveyAnswerText() : QByteArray());
+        return Record(fieldNbr, window_.SurveyDone() ? SurveyAnswerText() : QByteArray());
     case 24:
-        return cardAccepted && !state_.txtPlanNbr.isEmpty()
-                   ? PlanNumberRecord(fieldNbr, state_.txtPlanNbr)
+        return cardAccepted && !card_.txtPlanNbr.isEmpty()
+                   ? PlanNumberRecord(fieldNbr, card_.txtPlanNbr)
                    : QByteArray();
     case 25:
-        ReadServerCommands(state_.mCommand1, state_.mCommand2);
-        return Record(fieldNbr, state_.mCommand1);
+        ReadServerCommands(mCommand1, mCommand2);
+        return Record(fieldNbr, mCommand1);
     case 26:
-        ReadServerCommands(state_.mCommand1, state_.mCommand2);
-        return Record(fieldNbr, state_.mCommand2);
+        ReadServerCommands(mCommand1, mCommand2);
+        return Record(fieldNbr, mCommand2);
     default:
         return {};
     }

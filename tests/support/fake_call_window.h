@@ -1,0 +1,56 @@
+#pragma once
+
+#include "call_window.h"
+
+#include <QList>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+class RegistrationCall;
+class ScriptedUi;
+
+// The wizard window for tests of the call and its conversation, with no
+// widget: it gives the entries a test sets, plays the card window's answers,
+// and logs what it is asked to show, each with the number of message boxes
+// shown before it ("card@1").
+class FakeCallWindow final : public CallWindow {
+  public:
+    explicit FakeCallWindow(const ScriptedUi &ui) : ui_(ui) {}
+
+    // Routes the call's telephony and line events to it, as the wizard
+    // window does.
+    static void Route(RegistrationCall &call);
+
+    WizardEntries entries;
+    bool surveyDone = false;
+    // One per card window opening: what OK accepts, or nothing for Cancel;
+    // with none left the window is cancelled.
+    QList<std::optional<CardDetails>> cardAnswers;
+    std::function<void()> whileCardWindowOpen;
+    QList<CardDetails> cardOffers;
+    QList<QByteArray> planLists;
+
+    QStringList log;
+    mutable int entryReads = 0;
+    QString status;
+    bool lineUp = false;
+    bool enabled = true;
+
+    WizardEntries Entries() const override;
+    bool SurveyDone() const override { return surveyDone; }
+    std::optional<CardDetails> ShowCardWindow(const CardDetails &offer,
+                                              const QByteArray &planDetails) override;
+    void SetCardPlanBounds(std::int16_t lo, std::int16_t hi) override;
+    void EnableWizard(Flag flag) override;
+    void ShowEntryControl(EntryControl control) override;
+    void ShowContinue(bool visible) override;
+    void ShowStatus(const QString &text) override;
+    void ShowLineUp(bool up) override;
+    void ShowConnectionSettings(Telephony &telephony) override;
+
+  private:
+    void note(const QString &what);
+
+    const ScriptedUi &ui_;
+};
