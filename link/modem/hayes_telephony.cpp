@@ -82,20 +82,21 @@ DialResult HayesTelephony::Dial(const QByteArray &number) {
     if (location.outsideLine.size() > kLongestOutsideLine || !IsDialText(location.outsideLine))
         return refuse(DialRefusal::BadLocation);
 
-    auto lock = std::make_unique<UucpLock>(lockFolder_, modem.device);
-    if (lock->heldByAnother())
-        return refuse(DialRefusal::DeviceLocked);
-    auto port = std::make_unique<QSerialPort>(QFile::decodeName(modem.device));
+    // Qt Serial Port locks the device under the name of the path it opens,
+    // and may hang on or take over what is at that name: checked just before.
+    const UucpLock lock(lockFolder_, modem.device);
+    auto port = std::make_unique<QSerialPort>(QFile::decodeName(lock.device()));
     port->setBaudRate(QSerialPort::Baud9600);
     port->setDataBits(QSerialPort::Data8);
     port->setParity(QSerialPort::NoParity);
     port->setStopBits(QSerialPort::OneStop);
     port->setFlowControl(QSerialPort::NoFlowControl);
+    if (lock.holder())
+        return refuse(DialRefusal::DeviceLocked);
     if (!port->open(QIODevice::ReadWrite))
         return refuse(port->error() == QSerialPort::DeviceNotFoundError
                           ? DialRefusal::DeviceMissing
                           : DialRefusal::DeviceUnavailable);
-    lock->take();
     port->setDataTerminalReady(true);
     port->clear();
     port->clearError();
@@ -104,7 +105,6 @@ DialResult HayesTelephony::Dial(const QByteArray &number) {
     port_->setParent(this);
     connect(port_, &QSerialPort::readyRead, this, &HayesTelephony::onReadyRead);
     connect(port_, &QSerialPort::errorOccurred, this, &HayesTelephony::onPortError);
-    lock_ = std::move(lock);
     ++session_;
     failurePending_ = false;
     dialId_ = nextRequestId();
@@ -478,5 +478,4 @@ void HayesTelephony::closePort() {
         port_->deleteLater();
         port_ = nullptr;
     }
-    lock_.reset();
 }

@@ -27,9 +27,9 @@ struct HayesTimings {
 // decide the outcome. Once connected, the same open port is the Line().
 //
 // The device is opened only if no other live program holds a UUCP lock on
-// it, and is locked while open. Hanging up drops DTR where the device
-// allows it, else escapes to command mode ("+++" between guard times) and
-// sends ATH0.
+// it, and is locked while open (by Qt Serial Port). Hanging up drops DTR
+// where the device allows it, else escapes to command mode ("+++" between
+// guard times) and sends ATH0.
 class HayesTelephony final : public Telephony {
     Q_OBJECT
   public:
@@ -98,7 +98,6 @@ class HayesTelephony final : public Telephony {
 
     Phase phase_ = Phase::Idle;
     QSerialPort *port_ = nullptr;
-    std::unique_ptr<UucpLock> lock_;
     quint64 session_ = 0;
     bool failurePending_ = false;
     std::int32_t dialId_ = 0;

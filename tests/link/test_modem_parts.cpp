@@ -1,19 +1,13 @@
-// The modem call's pieces that need no modem, lock files and settings.
+// The modem call's pieces that need no modem, and its settings.
 #include "dialling_locations.h"
 #include "hayes_results.h"
 #include "modem_settings.h"
 #include "program_folder.h"
 #include "settings.h"
 #include "startup.h"
-#include "uucp_lock.h"
 
-#include <QDir>
-#include <QFile>
-#include <QProcess>
 #include <QSerialPortInfo>
-#include <QTemporaryDir>
 #include <QTest>
-#include <unistd.h>
 
 Q_DECLARE_METATYPE(HayesResult)
 
@@ -29,20 +23,6 @@ QByteArray Lines(const QByteArrayList &pieces) {
             seen += *line + '|';
     }
     return seen + "rest:" + lines.takeRest();
-}
-
-void WriteFile(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-// The pid of a process that has ended.
-qint64 DeadPid() {
-    QProcess process;
-    process.start(QStringLiteral("true"), {});
-    process.waitForFinished();
-    return process.processId() != 0 ? process.processId() : 999999;
 }
 
 } // namespace
@@ -118,43 +98,6 @@ class ModemPartsTest : public QObject {
     void dialStrings() {
         QFETCH(QByteArray, number);
         QTEST(DialString(number).value_or("refused"), "dial");
-    }
-
-    // Another program's live lock holds the device; a dead one's, or our
-    // own, does not; ours goes when released and leaves others' alone.
-    void lockFiles() {
-        QCOMPARE(LockFileName("/dev/pts/3"), QByteArray("LCK..pts_3"));
-        QCOMPARE(LockFilePid("1234\nkestenrol\nhost\n"), std::optional<long>(1234));
-        QCOMPARE(LockFilePid(QByteArray("\xd2\x04\0\0", 4)), std::optional<long>(1234));
-        for (const char *bad : {"garbage", "-5\n", ""})
-            QCOMPARE(LockFilePid(bad), std::optional<long>());
-        const QTemporaryDir folder;
-        UucpLock lock(QFile::encodeName(folder.path()), "/dev/ttyTEST0");
-        const QString path = QFile::decodeName(lock.path());
-        QVERIFY(!lock.heldByAnother());
-
-        WriteFile(path, "         1\n"); // init never ends
-        QVERIFY(lock.heldByAnother());
-        lock.take();
-        QVERIFY(lock.heldByAnother());
-        lock.release();
-        QVERIFY(QFile::exists(path));
-
-        WriteFile(path, QByteArray::number(DeadPid()) + '\n');
-        QVERIFY(!lock.heldByAnother());
-        QVERIFY(!QFile::exists(path));
-
-        WriteFile(path, "not a pid");
-        QVERIFY(lock.heldByAnother()); // it may still be in the writing
-        QFile(path).remove();
-
-        lock.take();
-        QFile written(path);
-        QVERIFY(written.open(QIODevice::ReadOnly));
-        QCOMPARE(written.readAll(), QByteArray::number(::getpid()).rightJustified(10, ' ') + '\n');
-        QVERIFY(!lock.heldByAnother());
-        lock.release();
-        QVERIFY(!QFile::exists(path));
     }
 
     // Listed devices first, in their order, then the system's ports, each

@@ -132,8 +132,11 @@ class RegistrationCallTest : public QObject {
         Caller caller(sim, locks_);
         caller.window.cardAnswers = {kCard};
         caller.window.whileCardWindowOpen = [&] {
-            // Our lock stands while the call is up.
-            QFile lock(LockPath(locks_, sim.device()));
+            // The stale lock is gone; ours, Qt Serial Port's in the system's
+            // lock folder, stands while the call is up.
+            QVERIFY(!QFile::exists(stale.fileName()));
+            QFile lock(
+                QFile::decodeName(QByteArray(kLockFolder) + '/' + LockFileName(sim.device())));
             QVERIFY(lock.open(QIODevice::ReadOnly));
             QCOMPARE(LockFilePid(lock.readAll()),
                      std::optional<long>(QCoreApplication::applicationPid()));
@@ -182,6 +185,8 @@ class RegistrationCallTest : public QObject {
         QCOMPARE(modKestenrol::gCardAccepted, kFalse);
         QVERIFY(!caller.call.ctlCOMM.IsOpen());
         QVERIFY(QDir(locks_.path()).isEmpty());
+        QVERIFY(!QFile::exists(
+            QFile::decodeName(QByteArray(kLockFolder) + '/' + LockFileName(sim.device()))));
     }
 
     // The carrier lost after the login: the dial completes once, the call goes

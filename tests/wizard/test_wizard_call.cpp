@@ -308,8 +308,8 @@ class WizardCallTest : public QObject {
         window.reset();
         QVERIFY(sim.waitForRecord(ending));
         QVERIFY(sim.waitForRecord("line-closed"));
-        QVERIFY(
-            !QFile::exists(QDir::temp().filePath(QString::fromLatin1(LockFileName(sim.device())))));
+        QVERIFY(!QFile::exists(
+            QFile::decodeName(QByteArray(kLockFolder) + '/' + LockFileName(sim.device()))));
     }
     void wholeRegistration();
 };
