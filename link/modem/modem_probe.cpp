@@ -134,10 +134,9 @@ void ModemProbe::cancel() {
 void ModemProbe::probeNext() {
     if (next_ >= ports_.size()) {
         running_ = false;
-        qCDebug(lcProbe) << "detect: finished,"
-                         << std::ranges::count(results_, PortOutcome::Answered,
-                                               &ProbedPort::outcome)
-                         << "modems answered";
+        qCDebug(lcProbe).nospace()
+            << "detect: finished, modems that answered: "
+            << std::ranges::count(results_, PortOutcome::Answered, &ProbedPort::outcome);
         Q_EMIT Finished();
         return;
     }
@@ -252,7 +251,7 @@ void ModemProbe::onPortError(QSerialPort::SerialPortError error) {
 void ModemProbe::finishPort(PortOutcome outcome, const QByteArray &text) {
     closePort();
     const ProbedPort port{device_, outcome, text};
-    qCDebug(lcProbe) << "detect:" << device_ << PortOutcomeText(port);
+    qCDebug(lcProbe).noquote() << "detect:" << device_ + ':' << PortOutcomeText(port);
     results_.append(port);
     const quint64 session = session_;
     Q_EMIT Probed(port);

@@ -71,7 +71,7 @@ frmModemSetup::frmModemSetup(Telephony &ctlTAPI) : ctlTAPI_(ctlTAPI) {
 void frmModemSetup::CreateControls() {
     setObjectName(QStringLiteral("frmModemSetup"));
     setWindowTitle(QStringLiteral("Modem Setup"));
-    setFixedSize(Px(6000), Px(4380));
+    setFixedSize(Px(6000), Px(4620));
     const QFont font = Arial(8.25, false);
     lblModem = CaptionLabel(this, "", TwipsRect(120, 120, 5760, 330), Arial(8.25, true), Qt::black,
                             Qt::AlignLeft | Qt::AlignVCenter);
@@ -98,15 +98,15 @@ void frmModemSetup::CreateControls() {
              lblModems);
     txtDetectStatus = new QPlainTextEdit(this);
     txtDetectStatus->setObjectName(QStringLiteral("txtDetectStatus"));
-    txtDetectStatus->setGeometry(TwipsRect(120, 2910, 5760, 810));
+    txtDetectStatus->setGeometry(TwipsRect(120, 2910, 5760, 1050));
     txtDetectStatus->setFont(font);
     txtDetectStatus->setReadOnly(true);
     txtDetectStatus->setTabChangesFocus(true);
     Describe(txtDetectStatus, "What Detect found on each serial port");
     cmdOK = CommandButton(this, "cmdOK", "OK", "Keep these modem settings",
-                          TwipsRect(3420, 3870, 1170, 390));
+                          TwipsRect(3420, 4110, 1170, 390));
     cmdCancel = CommandButton(this, "cmdCancel", "Cancel", "Leave the modem settings as they were",
-                              TwipsRect(4710, 3870, 1170, 390));
+                              TwipsRect(4710, 4110, 1170, 390));
     for (QPushButton *button : {cmdDetect, cmdOK, cmdCancel})
         button->setFont(font);
     cmdOK->setDefault(true);
