@@ -211,6 +211,10 @@ Step ParseStep(Step::Kind kind, const QList<Token> &tokens) {
 
 void ParseSetting(Scenario &scenario, const QList<Token> &tokens) {
     ExpectCount(tokens, 2, 2);
+    if (tokens[1].text == "ati") {
+        scenario.identity = Quoted(tokens, 2);
+        return;
+    }
     const QMap<QByteArray, int *> settings{
         {"dial-delay", &scenario.dialDelay},
         {"guard", &scenario.guard},
@@ -236,14 +240,14 @@ void ParseModem(Scenario &scenario, const QList<Token> &tokens) {
         {"silent", DialAnswer::Silent},
     };
     const QByteArray &word = tokens[1].text;
-    if (word == "mute") {
+    if (word == "mute" || word == "error-all") {
         ExpectCount(tokens, 1, 1);
-        scenario.mute = true;
+        (word == "mute" ? scenario.mute : scenario.errorAll) = true;
         return;
     }
     if (!answers.contains(word))
         throw Mistake("the modem answers connect, busy, no-carrier, no-answer, no-dialtone, "
-                      "error or silent, or is mute");
+                      "error or silent, or is mute or error-all");
     scenario.dialAnswer = answers.value(word);
     if (tokens.size() == 3) {
         if (scenario.dialAnswer != DialAnswer::Connect)

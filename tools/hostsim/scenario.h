@@ -54,6 +54,9 @@ struct Scenario {
     DialAnswer dialAnswer = DialAnswer::Connect;
     int connectSpeed = 9600; // 0: a bare CONNECT
     bool mute = false;       // the modem answers nothing at all
+    bool errorAll = false;   // the modem answers ERROR to every command
+    // What the modem says to ATI before its OK.
+    QByteArray identity = "Kestrune simulated modem 9600";
 
     // Milliseconds.
     int dialDelay = 50;

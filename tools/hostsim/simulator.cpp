@@ -205,8 +205,6 @@ void Simulator::onDeadlines(TimePoint now) {
 }
 
 void Simulator::modemByte(char c, TimePoint now) {
-    if (scenario_.mute)
-        return;
     if (dialling_) {
         // Any character gives up the dial.
         dialling_ = false;
@@ -216,7 +214,7 @@ void Simulator::modemByte(char c, TimePoint now) {
             result("NO CARRIER");
         return;
     }
-    if (echo_)
+    if (echo_ && !scenario_.mute)
         queue(QByteArray(1, c));
     if (c == kLF)
         return;
@@ -232,7 +230,14 @@ void Simulator::modemByte(char c, TimePoint now) {
 }
 
 void Simulator::runCommand(const QByteArray &command, TimePoint now) {
+    // A mute modem hears the command, for the record, and does nothing.
     recorder_.record("command " + Quote(command));
+    if (scenario_.mute)
+        return;
+    if (scenario_.errorAll) {
+        result("ERROR");
+        return;
+    }
     const QByteArray upper = command.toUpper();
     for (qsizetype at = 2; at < upper.size(); ++at) {
         const char letter = upper[at];
@@ -253,6 +258,10 @@ void Simulator::runCommand(const QByteArray &command, TimePoint now) {
         } else if (letter == 'Z') {
             digit();
             echo_ = true;
+        } else if (letter == 'I') {
+            digit();
+            if (!scenario_.identity.isEmpty())
+                queue("\r\n" + scenario_.identity + "\r\n");
         } else if (letter == 'H') {
             digit();
             if (callUp_)

@@ -13,11 +13,13 @@
 // serial device.
 //
 // In command mode the modem echoes (until ATE0) and answers every AT
-// command with OK; ATD gets the scenario's answer after its delay, and any
-// character while it dials gives up the dial. Once connected the host plays
-// the scenario's script for that call. "+++" between guard times returns to
-// command mode with the call up; ATO goes back online, ATH hangs up. The
-// slave side being closed counts as DTR dropped: the call ends.
+// command with OK, ATI with its identity text first; ATD gets the
+// scenario's answer after its delay, and any character while it dials gives
+// up the dial. A mute modem answers nothing, an error-all one ERROR to
+// every command. Once connected the host plays the scenario's script for
+// that call. "+++" between guard times returns to command mode with the
+// call up; ATO goes back online, ATH hangs up. The slave side being closed
+// counts as DTR dropped: the call ends.
 class Simulator {
   public:
     Simulator(const Scenario &scenario, int master, Recorder &recorder);
