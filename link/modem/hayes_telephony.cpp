@@ -2,6 +2,7 @@
 
 #include "dialling_locations.h"
 #include "modem_settings.h"
+#include "serial_open.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -93,7 +94,7 @@ DialResult HayesTelephony::Dial(const QByteArray &number) {
     port->setFlowControl(QSerialPort::NoFlowControl);
     if (lock.holder())
         return refuse(DialRefusal::DeviceLocked);
-    if (!port->open(QIODevice::ReadWrite))
+    if (!OpenSerialPort(*port))
         return refuse(port->error() == QSerialPort::DeviceNotFoundError
                           ? DialRefusal::DeviceMissing
                           : DialRefusal::DeviceUnavailable);

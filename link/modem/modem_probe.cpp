@@ -1,6 +1,7 @@
 #include "modem_probe.h"
 
 #include "modem_settings.h"
+#include "serial_open.h"
 
 #include <QFile>
 #include <QLoggingCategory>
@@ -163,7 +164,7 @@ void ModemProbe::openPort(const QByteArray &device) {
     port->setParity(QSerialPort::NoParity);
     port->setStopBits(QSerialPort::OneStop);
     port->setFlowControl(QSerialPort::NoFlowControl);
-    if (!port->open(QIODevice::ReadWrite)) {
+    if (!OpenSerialPort(*port)) {
         const PortOutcome outcome = OpenFailure(*port, device);
         delete port;
         finishPort(outcome);

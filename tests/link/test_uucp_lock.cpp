@@ -4,6 +4,7 @@
 #include "modem_settings.h"
 #include "program_folder.h"
 #include "quick_modem.h"
+#include "serial_open.h"
 #include "settings.h"
 #include "startup.h"
 #include "uucp_lock.h"
@@ -11,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTest>
 #include <chrono>
@@ -352,6 +354,26 @@ class UucpLockTest : public QObject {
         tapi.HangUpNow();
         QVERIFY(!qtLock.exists());
         ::close(pty);
+    }
+
+    // A FIFO planted at Qt Serial Port's own lock name after the check (here:
+    // before the open, with no check at all) does not hold the open for ever.
+    void openWithAFifoAtQtsLockName() {
+        const int pty = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        QVERIFY(pty >= 0 && ::grantpt(pty) == 0 && ::unlockpt(pty) == 0);
+        const QByteArray ptyPath = ::ptsname(pty);
+        const QByteArray planted = QByteArray(kLockFolder) + '/' + LockFileName(ptyPath);
+        QCOMPARE(::mkfifo(planted.constData(), 0644), 0);
+        QSerialPort port(QFile::decodeName(ptyPath));
+        auto open = std::async(std::launch::async, [&] { return OpenSerialPort(port); });
+        const bool hung = open.wait_for(kPrompt) == std::future_status::timeout;
+        if (hung)
+            ::close(::open(planted.constData(), O_WRONLY | O_NONBLOCK));
+        const bool opened = open.get();
+        ::unlink(planted.constData());
+        ::close(pty);
+        QVERIFY2(!hung, "the open hung on a FIFO");
+        QVERIFY(!opened);
     }
 
   private:

@@ -1,0 +1,46 @@
+#include "serial_open.h"
+
+#include "uucp_lock.h"
+
+#include <QFile>
+#include <QSerialPort>
+#include <chrono>
+#include <condition_variable>
+#include <fcntl.h>
+#include <mutex>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// How long an open may take before the lock file's name is looked at.
+constexpr std::chrono::milliseconds kOpenPatience{500};
+
+} // namespace
+
+bool OpenSerialPort(QSerialPort &port) {
+    // Qt Serial Port's own lock, always in the system's lock folder.
+    const QByteArray lockPath =
+        QByteArray(kLockFolder) + '/' + LockFileName(QFile::encodeName(port.portName()));
+    std::mutex mutex;
+    std::condition_variable opened;
+    bool done = false;
+    std::thread freer([&] {
+        std::unique_lock<std::mutex> lock(mutex);
+        while (!opened.wait_for(lock, kOpenPatience, [&] { return done; })) {
+            // Succeeds only on a FIFO that someone is reading from.
+            const int fd = ::open(lockPath.constData(),
+                                  O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+            if (fd >= 0)
+                ::close(fd);
+        }
+    });
+    const bool ok = port.open(QIODevice::ReadWrite);
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        done = true;
+    }
+    opened.notify_one();
+    freer.join();
+    return ok;
+}
