@@ -200,8 +200,15 @@ Step ParseStep(Step::Kind kind, const QList<Token> &tokens) {
             step.random = true;
         }
         break;
-    case Step::Kind::Repeat:
     case Step::Kind::Drop:
+        ExpectCount(tokens, 0, 1);
+        if (tokens.size() == 2) {
+            if (tokens[1].text != "quiet")
+                throw Mistake("drop takes nothing or \"quiet\"");
+            step.quiet = true;
+        }
+        break;
+    case Step::Kind::Repeat:
     case Step::Kind::Close:
         ExpectCount(tokens, 0, 0);
         break;
@@ -236,14 +243,14 @@ void ParseModem(Scenario &scenario, const QList<Token> &tokens) {
         {"silent", DialAnswer::Silent},
     };
     const QByteArray &word = tokens[1].text;
-    if (word == "mute") {
+    if (word == "mute" || word == "ignore-dtr") {
         ExpectCount(tokens, 1, 1);
-        scenario.mute = true;
+        (word == "mute" ? scenario.mute : scenario.ignoreDtr) = true;
         return;
     }
     if (!answers.contains(word))
         throw Mistake("the modem answers connect, busy, no-carrier, no-answer, no-dialtone, "
-                      "error or silent, or is mute");
+                      "error or silent, or is mute, or ignores DTR");
     scenario.dialAnswer = answers.value(word);
     if (tokens.size() == 3) {
         if (scenario.dialAnswer != DialAnswer::Connect)

@@ -48,12 +48,14 @@ struct Step {
     std::optional<Await> await;
     qint64 amount = 0;   // wait: milliseconds; babble: bytes
     bool random = false; // babble: random bytes rather than letters
+    bool quiet = false;  // drop: without NO CARRIER
 };
 
 struct Scenario {
     DialAnswer dialAnswer = DialAnswer::Connect;
     int connectSpeed = 9600; // 0: a bare CONNECT
     bool mute = false;       // the modem answers nothing at all
+    bool ignoreDtr = false;  // DTR dropped (or the line closed) leaves the call up, as with &D0
 
     // Milliseconds.
     int dialDelay = 50;
