@@ -3,10 +3,12 @@
 #include "dialling_locations.h"
 #include "modem_settings.h"
 #include "serial_open.h"
+#include "tty_modem_lines.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QThread>
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -53,10 +55,12 @@ bool IsFatal(QSerialPort::SerialPortError error) {
 
 } // namespace
 
-HayesTelephony::HayesTelephony(QObject *parent) : Telephony(parent) {
+HayesTelephony::HayesTelephony(QObject *parent)
+    : Telephony(parent), makeLines_([](QSerialPort &port) -> std::unique_ptr<ModemLines> {
+          return std::make_unique<TtyModemLines>(port.handle());
+      }) {
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &HayesTelephony::onTimeout);
-    connect(&carrierTimer_, &QTimer::timeout, this, &HayesTelephony::onCarrierPoll);
 }
 
 HayesTelephony::~HayesTelephony() {
@@ -98,7 +102,8 @@ DialResult HayesTelephony::Dial(const QByteArray &number) {
         return refuse(port->error() == QSerialPort::DeviceNotFoundError
                           ? DialRefusal::DeviceMissing
                           : DialRefusal::DeviceUnavailable);
-    port->setDataTerminalReady(true);
+    lines_ = makeLines_(*port);
+    lines_->setDtr(true);
     port->clear();
     port->clearError();
 
@@ -106,8 +111,10 @@ DialResult HayesTelephony::Dial(const QByteArray &number) {
     port_->setParent(this);
     connect(port_, &QSerialPort::readyRead, this, &HayesTelephony::onReadyRead);
     connect(port_, &QSerialPort::errorOccurred, this, &HayesTelephony::onPortError);
+    connect(lines_.get(), &ModemLines::carrierChanged, this, &HayesTelephony::onCarrierChanged);
     ++session_;
     failurePending_ = false;
+    carrierSeen_ = false;
     dialId_ = nextRequestId();
     dialCommand_ = DialCommand(location.pulse, location.outsideLine, *dialString);
     results_.clear();
@@ -131,6 +138,7 @@ std::int32_t HayesTelephony::HangUp() {
     case Phase::GuardBefore:
     case Phase::GuardAfter:
     case Phase::Aborting:
+    case Phase::HangingUpDial:
     case Phase::AwaitingHangupOk:
         return hangupId_;
     case Phase::Initialising:
@@ -139,25 +147,16 @@ std::int32_t HayesTelephony::HangUp() {
         break;
     }
     hangupId_ = nextRequestId();
-    const bool connected = phase_ == Phase::Connected;
+    hangingUpCall_ = phase_ == Phase::Connected;
     line_.detach();
-    carrierTimer_.stop();
     results_.clear();
-    if (port_->setDataTerminalReady(false)) {
+    if (lines_->setDtr(false)) {
         phase_ = Phase::DroppingDtr;
-        timer_.start(timings_.dtrDropTime);
+        timer_.start(carrierSeen_ ? dtrLowWait() : timings_.dtrDropTime);
         return hangupId_;
     }
-    // A device without modem control lines (a pseudo-terminal) refuses.
-    port_->clearError();
-    if (connected) {
-        phase_ = Phase::GuardBefore;
-        timer_.start(timings_.guardTime);
-    } else {
-        port_->write(kAbortDial);
-        phase_ = Phase::Aborting;
-        timer_.start(timings_.commandWait);
-    }
+    // A device without modem-control lines (a pseudo-terminal).
+    hangUpWithCommands(hangingUpCall_, false);
     return hangupId_;
 }
 
@@ -245,6 +244,16 @@ void HayesTelephony::onResultLine(const QByteArray &line) {
     case Phase::Aborting:
         sendHangupCommand();
         break;
+    case Phase::HangingUpDial:
+        // OK: the modem had stopped dialling and is on hook. Anything else
+        // is the dial that the command cut short; the command went with it.
+        if (result == HayesResult::Ok)
+            finishHangup(kRequestSucceeded);
+        else if (result == HayesResult::Error)
+            finishHangup(kRequestModemError);
+        else
+            sendHangupCommand();
+        break;
     case Phase::AwaitingHangupOk:
         if (result == HayesResult::Ok)
             finishHangup(kRequestSucceeded);
@@ -266,7 +275,7 @@ void HayesTelephony::onTimeout() {
         failDial(kRequestModemSilent);
         break;
     case Phase::DroppingDtr:
-        finishHangup(kRequestSucceeded);
+        afterDtrDrop();
         break;
     case Phase::GuardBefore:
         port_->write(kEscape);
@@ -275,6 +284,7 @@ void HayesTelephony::onTimeout() {
         break;
     case Phase::GuardAfter:
     case Phase::Aborting:
+    case Phase::HangingUpDial:
         sendHangupCommand();
         break;
     case Phase::AwaitingHangupOk:
@@ -349,33 +359,34 @@ void HayesTelephony::takeLineBytes(const QByteArray &bytes) {
     tail_ = seen.right(kNoCarrier.size() + 1);
 }
 
-// Carrier detect is watched only on a device that reports it, and only once
-// it has been seen on: some cables do not carry it at all.
+// Carrier detect is watched only on a device that reports it, and counts
+// only once it has been seen on: some cables do not carry it at all.
 void HayesTelephony::watchCarrier() {
-    const QSerialPort::PinoutSignals pins = port_->pinoutSignals();
-    if (port_->error() != QSerialPort::NoError) {
-        port_->clearError();
-        return;
-    }
-    carrierSeen_ = pins.testFlag(QSerialPort::DataCarrierDetectSignal);
-    carrierTimer_.start(timings_.carrierPoll);
+    carrierSeen_ = lines_->carrier().value_or(false);
+    lines_->watchCarrier();
 }
 
-void HayesTelephony::onCarrierPoll() {
-    if (phase_ != Phase::Connected) {
-        carrierTimer_.stop();
+// Dealt with from the event loop of its own: the lines go with the call,
+// and are not to be destroyed inside their own signal.
+void HayesTelephony::onCarrierChanged(bool on) {
+    const quint64 session = session_;
+    post([this, session, on] {
+        if (session == session_)
+            carrierChangedTo(on);
+    });
+}
+
+void HayesTelephony::carrierChangedTo(bool on) {
+    if (phase_ != Phase::Connected && phase_ != Phase::DroppingDtr)
         return;
-    }
-    const QSerialPort::PinoutSignals pins = port_->pinoutSignals();
-    if (port_->error() != QSerialPort::NoError) {
-        port_->clearError();
-        carrierTimer_.stop();
-        return;
-    }
-    if (pins.testFlag(QSerialPort::DataCarrierDetectSignal))
+    if (on) {
         carrierSeen_ = true;
-    else if (carrierSeen_)
-        carrierLost();
+    } else if (carrierSeen_) {
+        if (phase_ == Phase::Connected)
+            carrierLost();
+        else
+            finishHangup(kRequestSucceeded);
+    }
 }
 
 void HayesTelephony::carrierLost() {
@@ -404,6 +415,42 @@ void HayesTelephony::lineFailed() {
     }
 }
 
+// DTR is held low at least as long as the modem needs to notice.
+int HayesTelephony::dtrLowWait() const {
+    return std::max(timings_.dtrDropTime, timings_.carrierDropWait);
+}
+
+// DTR has been low for its time, and carrier detect has not been seen to
+// fall: the modem ignores DTR, or the device cannot tell. DTR goes up again
+// and the modem is told.
+void HayesTelephony::afterDtrDrop() {
+    const std::optional<bool> carrier = lines_->carrier();
+    if (carrierSeen_ && carrier == false) {
+        finishHangup(kRequestSucceeded);
+        return;
+    }
+    lines_->setDtr(true);
+    hangUpWithCommands(hangingUpCall_ || carrier == true, true);
+}
+
+// A call that is up is escaped from first. A dial is cut short with a
+// character; after DTR the modem may have stopped dialling already, so
+// that character is the hang-up command itself.
+void HayesTelephony::hangUpWithCommands(bool online, bool dtrDropped) {
+    if (online) {
+        phase_ = Phase::GuardBefore;
+        timer_.start(timings_.guardTime);
+    } else if (dtrDropped) {
+        port_->write(kHangupCommand);
+        phase_ = Phase::HangingUpDial;
+        timer_.start(timings_.commandWait);
+    } else {
+        port_->write(kAbortDial);
+        phase_ = Phase::Aborting;
+        timer_.start(timings_.commandWait);
+    }
+}
+
 void HayesTelephony::sendHangupCommand() {
     port_->write(kHangupCommand);
     phase_ = Phase::AwaitingHangupOk;
@@ -422,25 +469,38 @@ void HayesTelephony::finishHangup(std::int32_t status) {
 void HayesTelephony::HangUpNow() {
     if (port_ == nullptr)
         return;
-    const bool connected =
-        phase_ == Phase::Connected || phase_ == Phase::GuardBefore || phase_ == Phase::GuardAfter;
+    const bool onCall = phase_ == Phase::Connected || phase_ == Phase::GuardBefore ||
+                        phase_ == Phase::GuardAfter ||
+                        (phase_ == Phase::DroppingDtr && hangingUpCall_);
     port_->disconnect(this);
+    lines_->disconnect(this);
     timer_.stop();
-    carrierTimer_.stop();
     line_.detach();
     results_.clear();
-    if (port_->setDataTerminalReady(false)) {
-        QThread::msleep(timings_.dtrDropTime);
-    } else {
-        port_->clearError();
-        if (connected) {
-            QThread::msleep(timings_.guardTime);
-            port_->write(kEscape);
-            port_->waitForBytesWritten(kFlushWait);
-            QThread::msleep(timings_.guardTime);
-        } else {
-            port_->write(kAbortDial);
+    const bool dtrDropped = lines_->setDtr(false);
+    if (dtrDropped) {
+        if (droppedByDtrNow()) {
+            closePort();
+            return;
         }
+        lines_->setDtr(true);
+    }
+    if (onCall || (dtrDropped && lines_->carrier() == true)) {
+        QThread::msleep(timings_.guardTime);
+        port_->write(kEscape);
+        port_->waitForBytesWritten(kFlushWait);
+        QThread::msleep(timings_.guardTime);
+        waitForResult(timings_.exitWait);
+        port_->write(kHangupCommand);
+        waitForResult(timings_.exitWait);
+    } else if (dtrDropped) {
+        port_->write(kHangupCommand);
+        if (waitForResult(timings_.exitWait) != HayesResult::Ok) {
+            port_->write(kHangupCommand);
+            waitForResult(timings_.exitWait);
+        }
+    } else {
+        port_->write(kAbortDial);
         waitForResult(timings_.exitWait);
         port_->write(kHangupCommand);
         waitForResult(timings_.exitWait);
@@ -448,27 +508,37 @@ void HayesTelephony::HangUpNow() {
     closePort();
 }
 
-bool HayesTelephony::waitForResult(int milliseconds) {
+// With DTR low: true once carrier detect has fallen, where it can be seen.
+bool HayesTelephony::droppedByDtrNow() {
+    if (carrierSeen_)
+        return lines_->waitForCarrierOff(dtrLowWait());
+    QThread::msleep(timings_.dtrDropTime);
+    return false;
+}
+
+std::optional<HayesResult> HayesTelephony::waitForResult(int milliseconds) {
     const QDeadlineTimer deadline(milliseconds);
     while (port_->isOpen()) {
         while (const std::optional<QByteArray> line = results_.next()) {
-            if (ParseHayesResult(*line) != HayesResult::Other)
-                return true;
+            const HayesResult result = ParseHayesResult(*line);
+            if (result != HayesResult::Other)
+                return result;
         }
         if (deadline.hasExpired() || !port_->waitForReadyRead(deadline.remainingTime()))
-            return false;
+            return std::nullopt;
         results_.append(port_->readAll());
     }
-    return false;
+    return std::nullopt;
 }
 
 void HayesTelephony::closePort() {
     timer_.stop();
-    carrierTimer_.stop();
     line_.detach();
     results_.clear();
     tail_.clear();
     phase_ = Phase::Idle;
+    // The lines stop being watched before their device closes.
+    lines_.reset();
     if (port_ != nullptr) {
         port_->disconnect(this);
         if (port_->isOpen()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "hayes_results.h"
+#include "modem_lines.h"
 #include "serial_line.h"
 #include "telephony.h"
 #include "uucp_lock.h"
@@ -9,16 +10,18 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 
 // How long the modem is given, and the pauses of hanging up, in
 // milliseconds. Tests shorten them.
 struct HayesTimings {
-    int commandWait = 5000; // answer to the initialisation string or to ATH0
-    int dialWait = 60000;   // outcome of the dial command
-    int guardTime = 1100;   // silence before and after "+++"
-    int dtrDropTime = 500;  // DTR held low to hang up
-    int carrierPoll = 250;  // between looks at carrier detect
-    int exitWait = 2000;    // each answer while hanging up on the way out
+    int commandWait = 5000;     // answer to the initialisation string or to ATH0
+    int dialWait = 60000;       // outcome of the dial command
+    int guardTime = 1100;       // silence before and after "+++"
+    int dtrDropTime = 500;      // DTR held low to hang up
+    int carrierDropWait = 2000; // longest wait for carrier detect to fall once DTR is low
+    int exitWait = 2000;        // each answer while hanging up on the way out
 };
 
 // Calls through a Hayes-compatible modem on a serial device, at 9600 baud,
@@ -27,9 +30,11 @@ struct HayesTimings {
 // decide the outcome. Once connected, the same open port is the Line().
 //
 // The device is opened only if no other live program holds a UUCP lock on
-// it, and is locked while open (by Qt Serial Port). Hanging up drops DTR
-// where the device allows it, else escapes to command mode ("+++" between
-// guard times) and sends ATH0.
+// it, and is locked while open (by Qt Serial Port). Hanging up drops DTR and
+// waits for carrier detect to fall. Where it does not (a modem set to ignore
+// DTR), where the device cannot report it, or where there is no DTR to drop
+// (a pseudo-terminal), the modem is also escaped to command mode ("+++"
+// between guard times) and sent ATH0.
 class HayesTelephony final : public Telephony {
     Q_OBJECT
   public:
@@ -41,6 +46,9 @@ class HayesTelephony final : public Telephony {
 
     void setTimings(const HayesTimings &timings) { timings_ = timings; }
     void setLockFolder(const QByteArray &folder) { lockFolder_ = folder; }
+    // How the modem-control lines of a port are reached; by default through
+    // the serial device itself.
+    void setModemLines(ModemLinesMaker make) { makeLines_ = std::move(make); }
 
     DialResult Dial(const QByteArray &number) override;
     bool CallInProgress() const override { return port_ != nullptr; }
@@ -62,10 +70,11 @@ class HayesTelephony final : public Telephony {
         Initialising,     // initialisation string sent
         Dialling,         // dial command sent
         Connected,        // the port is the line
-        DroppingDtr,      // hanging up: DTR low
+        DroppingDtr,      // hanging up: DTR low, waiting for carrier detect to fall
         GuardBefore,      // hanging up: silence before "+++"
         GuardAfter,       // hanging up: "+++" sent, waiting for OK
         Aborting,         // hanging up a dial: CR sent, waiting for its answer
+        HangingUpDial,    // hanging up a dial after DTR: ATH0 sent to a modem that may still dial
         AwaitingHangupOk, // hanging up: ATH0 sent
     };
 
@@ -76,7 +85,8 @@ class HayesTelephony final : public Telephony {
     void onResultLine(const QByteArray &line);
     void onTimeout();
     void onPortError(QSerialPort::SerialPortError error);
-    void onCarrierPoll();
+    void onCarrierChanged(bool on);
+    void carrierChangedTo(bool on);
 
     void sendDialCommand();
     void connectCall(std::int32_t speed);
@@ -86,18 +96,24 @@ class HayesTelephony final : public Telephony {
     void watchCarrier();
     void carrierLost();
     void lineFailed();
+    int dtrLowWait() const;
+    void afterDtrDrop();
+    void hangUpWithCommands(bool online, bool dtrDropped);
+    bool droppedByDtrNow();
     void sendHangupCommand();
     void finishHangup(std::int32_t status);
-    bool waitForResult(int milliseconds);
+    std::optional<HayesResult> waitForResult(int milliseconds);
     void closePort();
 
     HayesTimings timings_;
     QByteArray lockFolder_ = kLockFolder;
+    ModemLinesMaker makeLines_;
     std::int32_t currentModem_ = 0;
     std::int32_t nextRequestId_ = 1;
 
     Phase phase_ = Phase::Idle;
     QSerialPort *port_ = nullptr;
+    std::unique_ptr<ModemLines> lines_;
     quint64 session_ = 0;
     bool failurePending_ = false;
     std::int32_t dialId_ = 0;
@@ -106,7 +122,7 @@ class HayesTelephony final : public Telephony {
     ResultLines results_;
     QByteArray tail_; // the last bytes of the line, to find NO CARRIER across reads
     bool carrierSeen_ = false;
+    bool hangingUpCall_ = false; // the hang-up is of a connected call, not a dial
     QTimer timer_;
-    QTimer carrierTimer_;
     SerialLine line_;
 };

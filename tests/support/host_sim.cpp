@@ -25,7 +25,8 @@ HostSim::HostSim(const QByteArray &scenario) {
     file.close();
     process_.start(QStringLiteral(KESTRUNE_HOSTSIM),
                    {QStringLiteral("--record"), InFolder(folder_, "record"),
-                    QStringLiteral("--trace"), tracePath(), file.fileName()});
+                    QStringLiteral("--trace"), tracePath(), QStringLiteral("--lines"), linesPath(),
+                    file.fileName()});
     if (!process_.waitForStarted(kStartWait))
         return;
     while (!process_.canReadLine() && process_.waitForReadyRead(kStartWait)) {
@@ -57,4 +58,8 @@ bool HostSim::waitForRecord(const QByteArray &line, int milliseconds) const {
 
 QString HostSim::tracePath() const {
     return InFolder(folder_, "trace");
+}
+
+QString HostSim::linesPath() const {
+    return InFolder(folder_, "lines");
 }

@@ -8,7 +8,7 @@
 
 // The simulated modem and registration host, kestrune-hostsim, run on a
 // scenario for one test. Its pseudo-terminal stands in for the modem's
-// serial device.
+// serial device, its control channel for the device's modem-control lines.
 class HostSim {
   public:
     // The text of a scenario file shipped with the simulator.
@@ -29,6 +29,9 @@ class HostSim {
     // Waits, letting events run, until the record holds the line.
     bool waitForRecord(const QByteArray &line, int milliseconds = 5000) const;
     QString tracePath() const;
+    // The control channel on which it plays the modem-control lines
+    // (SimModemLines reaches them there).
+    QString linesPath() const;
     // What the simulator wrote to its standard error.
     QByteArray errors() { return process_.readAllStandardError(); }
     QProcess &process() { return process_; }

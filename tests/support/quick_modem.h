@@ -13,6 +13,7 @@ inline HayesTimings QuickTimings() {
     timings.dialWait = 1500;
     timings.guardTime = 120;
     timings.dtrDropTime = 50;
+    timings.carrierDropWait = 300;
     timings.exitWait = 200;
     return timings;
 }

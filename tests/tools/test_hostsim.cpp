@@ -159,6 +159,7 @@ class HostSimTest : public QObject {
         row("send \"x\"\nshout \"x\"\n", "line 2: \"shout\" is not a step or setting");
         row("send \"x\n", "line 1: a quoted text without its closing quote");
         row("\n\nrequest 1,40\n", "line 3: \"40\" is not a number from 1 to 32");
+        row("drop loudly\n", "line 1: drop takes nothing or \"quiet\"");
     }
 
     void scenarioMistakesAreNamed() {

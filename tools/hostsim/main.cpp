@@ -2,11 +2,13 @@
 // pseudo-terminal, for testing and demonstrating the registration wizard
 // without a telephone line.
 //
-//   kestrune-hostsim [--record FILE] [--trace FILE] SCENARIO
+//   kestrune-hostsim [--record FILE] [--trace FILE] [--lines SOCKET] SCENARIO
 //
 // Prints the pseudo-terminal's device path as its first line of output;
 // name that device as the modem ([Modem] Device in the wizard's settings).
-// Runs until killed, or until the scenario closes the line.
+// With --lines it first listens on a Unix socket of that name for a client
+// to play the modem-control lines with. Runs until killed, or until the
+// scenario closes the line.
 #include "headless_ui.h"
 #include "program_state.h"
 #include "record.h"
@@ -17,14 +19,18 @@
 #include <QFile>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <termios.h>
 #include <unistd.h>
 
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: kestrune-hostsim [--record FILE] [--trace FILE] SCENARIO\n");
+    std::fprintf(stderr, "usage: kestrune-hostsim [--record FILE] [--trace FILE] [--lines SOCKET] "
+                         "SCENARIO\n");
     return 2;
 }
 
@@ -49,6 +55,24 @@ bool MakeRaw(const char *slave) {
     return ok;
 }
 
+// A Unix socket listening at the path, or -1.
+int Listen(const QByteArray &path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.isEmpty() || static_cast<size_t>(path.size()) >= sizeof address.sun_path)
+        return -1;
+    std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (listener < 0)
+        return -1;
+    if (::bind(listener, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0 ||
+        ::listen(listener, 1) != 0) {
+        ::close(listener);
+        return -1;
+    }
+    return listener;
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -59,9 +83,12 @@ int main(int argc, char *argv[]) {
 
     Recorder recorder;
     QByteArray scenarioPath;
+    QByteArray linesPath;
     for (int at = 1; at < argc; ++at) {
         const QByteArray word = argv[at];
-        if ((word == "--record" || word == "--trace") && at + 1 < argc) {
+        if (word == "--lines" && at + 1 < argc) {
+            linesPath = argv[++at];
+        } else if ((word == "--record" || word == "--trace") && at + 1 < argc) {
             const QByteArray path = argv[++at];
             const bool opened =
                 word == "--record" ? recorder.openRecord(path) : recorder.openTrace(path);
@@ -84,6 +111,10 @@ int main(int argc, char *argv[]) {
     if (!scenario)
         return Fail(scenarioPath + ": " + problem);
 
+    const int listener = linesPath.isEmpty() ? -1 : Listen(linesPath);
+    if (!linesPath.isEmpty() && listener < 0)
+        return Fail("cannot listen on " + linesPath);
+
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
         return Fail("cannot open a pseudo-terminal");
@@ -93,6 +124,6 @@ int main(int argc, char *argv[]) {
     std::printf("%s\n", slave);
     std::fflush(stdout);
 
-    Simulator simulator(*scenario, master, recorder);
+    Simulator simulator(*scenario, master, listener, recorder);
     return simulator.run();
 }

@@ -200,8 +200,15 @@ Step ParseStep(Step::Kind kind, const QList<Token> &tokens) {
             step.random = true;
         }
         break;
-    case Step::Kind::Repeat:
     case Step::Kind::Drop:
+        ExpectCount(tokens, 0, 1);
+        if (tokens.size() == 2) {
+            if (tokens[1].text != "quiet")
+                throw Mistake("drop takes nothing or \"quiet\"");
+            step.quiet = true;
+        }
+        break;
+    case Step::Kind::Repeat:
     case Step::Kind::Close:
         ExpectCount(tokens, 0, 0);
         break;
@@ -240,14 +247,16 @@ void ParseModem(Scenario &scenario, const QList<Token> &tokens) {
         {"silent", DialAnswer::Silent},
     };
     const QByteArray &word = tokens[1].text;
-    if (word == "mute" || word == "error-all") {
+    if (word == "mute" || word == "error-all" || word == "ignore-dtr") {
         ExpectCount(tokens, 1, 1);
-        (word == "mute" ? scenario.mute : scenario.errorAll) = true;
+        (word == "mute"        ? scenario.mute
+         : word == "error-all" ? scenario.errorAll
+                               : scenario.ignoreDtr) = true;
         return;
     }
     if (!answers.contains(word))
         throw Mistake("the modem answers connect, busy, no-carrier, no-answer, no-dialtone, "
-                      "error or silent, or is mute or error-all");
+                      "error or silent, or is mute or error-all, or ignores DTR");
     scenario.dialAnswer = answers.value(word);
     if (tokens.size() == 3) {
         if (scenario.dialAnswer != DialAnswer::Connect)

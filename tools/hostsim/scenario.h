@@ -48,6 +48,7 @@ struct Step {
     std::optional<Await> await;
     qint64 amount = 0;   // wait: milliseconds; babble: bytes
     bool random = false; // babble: random bytes rather than letters
+    bool quiet = false;  // drop: without NO CARRIER
 };
 
 struct Scenario {
@@ -57,6 +58,7 @@ struct Scenario {
     bool errorAll = false;   // the modem answers ERROR to every command
     // What the modem says to ATI before its OK.
     QByteArray identity = "Kestrune simulated modem 9600";
+    bool ignoreDtr = false;  // DTR dropped (or the line closed) leaves the call up, as with &D0
 
     // Milliseconds.
     int dialDelay = 50;

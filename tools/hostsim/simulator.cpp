@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 using modKestenrol::gPacketEnd;
@@ -33,6 +34,8 @@ constexpr qsizetype kLongestFrameHeard = 8192;
 constexpr qsizetype kBabblePiece = 64 * 1024;
 // How often the simulator looks whether the line has been opened again.
 constexpr int kReopenPoll = 10;
+// The longest control line kept.
+constexpr qsizetype kLongestControlLine = 256;
 const QByteArray kConnected = QByteArrayLiteral("connected");
 
 QByteArray PacketLabel(std::int16_t kind, const QByteArray &sequence) {
@@ -46,8 +49,8 @@ int Milliseconds(std::chrono::steady_clock::duration span) {
 
 } // namespace
 
-Simulator::Simulator(const Scenario &scenario, int master, Recorder &recorder)
-    : scenario_(scenario), recorder_(recorder), master_(master) {}
+Simulator::Simulator(const Scenario &scenario, int master, int listener, Recorder &recorder)
+    : scenario_(scenario), recorder_(recorder), master_(master), listener_(listener) {}
 
 int Simulator::run() {
     while (!closed_) {
@@ -59,28 +62,44 @@ int Simulator::run() {
         const std::optional<TimePoint> deadline = nextDeadline();
         int timeout = deadline ? Milliseconds(*deadline - Clock::now()) : -1;
 
+        pollfd watched[3]{};
+        nfds_t count = 0;
         pollfd line{master_, POLLIN, 0};
         if (!slaveOpen_) {
             // Nobody has the line open: the master reports a hang-up at once
             // until somebody does.
-            if (::poll(&line, 1, 0) >= 0 && (line.revents & POLLHUP) != 0) {
-                ::poll(nullptr, 0, timeout < 0 ? kReopenPoll : std::min(timeout, kReopenPoll));
-                continue;
-            }
-            lineOpened();
+            if (::poll(&line, 1, 0) >= 0 && (line.revents & POLLHUP) != 0)
+                timeout = timeout < 0 ? kReopenPoll : std::min(timeout, kReopenPoll);
+            else
+                lineOpened();
         }
-        if (!output_.empty())
-            line.events |= POLLOUT;
-        if (::poll(&line, 1, timeout) < 0) {
+        pollfd *const lineWatch = slaveOpen_ ? &watched[count++] : nullptr;
+        if (lineWatch != nullptr)
+            *lineWatch = {master_, static_cast<short>(output_.empty() ? POLLIN : POLLIN | POLLOUT),
+                          0};
+        pollfd *const listenWatch = listener_ >= 0 ? &watched[count++] : nullptr;
+        if (listenWatch != nullptr)
+            *listenWatch = {listener_, POLLIN, 0};
+        pollfd *const controlWatch = control_ >= 0 ? &watched[count++] : nullptr;
+        if (controlWatch != nullptr)
+            *controlWatch = {control_, POLLIN, 0};
+        if (::poll(watched, count, timeout) < 0) {
             if (errno == EINTR)
                 continue;
             return 1;
         }
-        if ((line.revents & POLLIN) != 0)
+        if (controlWatch != nullptr && controlWatch->revents != 0)
+            readControl();
+        if (listenWatch != nullptr && listenWatch->revents != 0)
+            acceptControl();
+        if (lineWatch == nullptr)
+            continue;
+        if ((lineWatch->revents & POLLIN) != 0)
             readLine(Clock::now());
-        if (slaveOpen_ && (line.revents & POLLOUT) != 0)
+        if (slaveOpen_ && (lineWatch->revents & POLLOUT) != 0)
             writeOut();
-        if (slaveOpen_ && (line.revents & (POLLHUP | POLLERR)) != 0 && (line.revents & POLLIN) == 0)
+        if (slaveOpen_ && (lineWatch->revents & (POLLHUP | POLLERR)) != 0 &&
+            (lineWatch->revents & POLLIN) == 0)
             lineClosed();
     }
     return 0;
@@ -91,18 +110,88 @@ void Simulator::lineOpened() {
     recorder_.record("line-opened");
 }
 
+// Closing the device drops DTR. A modem that ignores DTR keeps its call,
+// and goes on talking to nobody.
 void Simulator::lineClosed() {
     slaveOpen_ = false;
-    if (callUp_)
-        endCall("hangup line-closed");
-    dialling_ = false;
-    dialDue_.reset();
-    echo_ = true;
-    command_.clear();
+    if (!scenario_.ignoreDtr) {
+        if (callUp_)
+            endCall("hangup line-closed");
+        dialling_ = false;
+        dialDue_.reset();
+        echo_ = true;
+        command_.clear();
+    }
     output_.clear();
     outputOffset_ = 0;
     outputSize_ = 0;
     recorder_.record("line-closed");
+}
+
+// One client at a time; a new one takes the place of the last.
+void Simulator::acceptControl() {
+    const int client = ::accept4(listener_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (client < 0)
+        return;
+    if (control_ >= 0)
+        ::close(control_);
+    control_ = client;
+    controlIn_.clear();
+    tellCarrier();
+}
+
+void Simulator::readControl() {
+    char buffer[256];
+    for (;;) {
+        const ssize_t got = ::read(control_, buffer, sizeof buffer);
+        if (got > 0) {
+            controlIn_.append(buffer, static_cast<qsizetype>(got));
+            for (qsizetype end = controlIn_.indexOf('\n'); end >= 0;
+                 end = controlIn_.indexOf('\n')) {
+                const QByteArray line = controlIn_.left(end).trimmed();
+                controlIn_.remove(0, end + 1);
+                controlLine(line);
+            }
+            if (controlIn_.size() > kLongestControlLine)
+                controlIn_.clear();
+            continue;
+        }
+        if (got < 0 && (errno == EAGAIN || errno == EINTR))
+            return;
+        ::close(control_);
+        control_ = -1;
+        return;
+    }
+}
+
+void Simulator::controlLine(const QByteArray &line) {
+    if (line == "dtr off" && dtr_) {
+        dtr_ = false;
+        dropDtr();
+    } else if (line == "dtr on" && !dtr_) {
+        dtr_ = true;
+        recorder_.record("dtr-raised");
+    }
+}
+
+void Simulator::dropDtr() {
+    recorder_.record("dtr-dropped");
+    if (scenario_.ignoreDtr)
+        return;
+    if (callUp_) {
+        endCall("hangup dtr");
+    } else if (dialling_) {
+        dialling_ = false;
+        dialDue_.reset();
+        recorder_.record("dial-aborted");
+    }
+}
+
+void Simulator::tellCarrier() {
+    if (control_ < 0)
+        return;
+    const QByteArray line = callUp_ ? "dcd on\n" : "dcd off\n";
+    ::send(control_, line.constData(), static_cast<size_t>(line.size()), MSG_NOSIGNAL);
 }
 
 void Simulator::readLine(TimePoint now) {
@@ -223,9 +312,11 @@ void Simulator::modemByte(char c, TimePoint now) {
             command_.append(c);
         return;
     }
-    const QByteArray command = command_.trimmed();
+    // What comes before "AT" is not part of the command.
+    const qsizetype start = command_.toUpper().indexOf("AT");
+    const QByteArray command = start >= 0 ? command_.mid(start).trimmed() : QByteArray();
     command_.clear();
-    if (command.size() >= 2 && command.left(2).toUpper() == "AT")
+    if (!command.isEmpty())
         runCommand(command, now);
 }
 
@@ -319,6 +410,7 @@ void Simulator::finishDial(TimePoint now) {
 
 void Simulator::startCall(TimePoint now) {
     callUp_ = true;
+    tellCarrier();
     online_ = true;
     lastFromLine_ = now;
     pluses_ = 0;
@@ -344,6 +436,7 @@ void Simulator::startCall(TimePoint now) {
 
 void Simulator::endCall(const QByteArray &recordLine) {
     callUp_ = false;
+    tellCarrier();
     online_ = false;
     script_ = nullptr;
     babbleLeft_ = 0;
@@ -508,7 +601,8 @@ bool Simulator::hostStep(const Step &step, TimePoint now) {
         return true;
     case Step::Kind::Drop:
         endCall("drop");
-        result("NO CARRIER");
+        if (!step.quiet)
+            result("NO CARRIER");
         return true;
     case Step::Kind::Close:
         recorder_.record("close");

@@ -19,10 +19,17 @@
 // every command. Once connected the host plays the scenario's script for
 // that call. "+++" between guard times returns to command mode with the
 // call up; ATO goes back online, ATH hangs up. The slave side being closed
-// counts as DTR dropped: the call ends.
+// counts as DTR dropped: the call ends, unless the modem ignores DTR.
+//
+// The modem-control lines, which a pseudo-terminal lacks, are played on a
+// control channel: a listening Unix socket, whose client sets DTR with the
+// lines "dtr on" and "dtr off" and is told of carrier detect with "dcd on"
+// and "dcd off" (once as it connects, then at each change). DTR dropped ends
+// the call as closing the line does, unless the modem ignores DTR.
 class Simulator {
   public:
-    Simulator(const Scenario &scenario, int master, Recorder &recorder);
+    // listener: the control channel's listening socket, or -1 for none.
+    Simulator(const Scenario &scenario, int master, int listener, Recorder &recorder);
 
     // Runs until a script closes the line. Gives the exit status.
     int run();
@@ -47,6 +54,13 @@ class Simulator {
     void pumpBabble();
     std::optional<TimePoint> nextDeadline() const;
     void onDeadlines(TimePoint now);
+
+    // The control channel.
+    void acceptControl();
+    void readControl();
+    void controlLine(const QByteArray &line);
+    void tellCarrier();
+    void dropDtr();
 
     // The modem.
     void modemByte(char c, TimePoint now);
@@ -97,6 +111,9 @@ class Simulator {
     qint64 babbleLeft_ = 0;
 
     const int master_;
+    const int listener_;
+    int control_ = -1;
+    QByteArray controlIn_;
     int callNumber_ = 0;
     int pluses_ = 0;
     int packetCounter_ = 0;
@@ -107,6 +124,7 @@ class Simulator {
     Await lastAwait_ = Await::None;
 
     bool slaveOpen_ = false;
+    bool dtr_ = true;
     bool closed_ = false;
     bool echo_ = true;
     bool dialling_ = false;
