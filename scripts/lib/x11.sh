@@ -66,6 +66,24 @@ wait_window() {
     head -n 1 <<<"$ids"
 }
 
+# wait_other_window TITLE ID SECONDS: prints the id of a shown window with
+# exactly that title other than ID (a message box under its window's
+# title); fails when none is shown within SECONDS.
+wait_other_window() {
+    local pattern tenths id
+    pattern=$(exact_title_pattern "$1")
+    for ((tenths = $3 * 10; tenths > 0; tenths--)); do
+        for id in $(xdotool search --onlyvisible --name "$pattern" 2>/dev/null); do
+            if [[ "$id" != "$2" ]]; then
+                printf '%s\n' "$id"
+                return 0
+            fi
+        done
+        sleep 0.1
+    done
+    return 1
+}
+
 # wait_any_window PID SECONDS: prints the id of the first shown window of the
 # process with a title.
 wait_any_window() {
