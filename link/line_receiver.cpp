@@ -1,5 +1,6 @@
 #include "line_receiver.h"
 
+#include "logging.h"
 #include "program_state.h"
 
 #include <utility>
@@ -65,9 +66,11 @@ void LineReceiver::takeLoginCharacter(char c, const Sender &send, bool &dropRest
     if (buffer_.size() > kLongestLoginLine)
         buffer_.remove(0, buffer_.size() - kLongestLoginLine);
     if (buffer_.endsWith(kLoginPrompt) || buffer_.endsWith(kPasswordPrompt)) {
+        qCDebug(lcLine).noquote() << "prompt" << LogText(buffer_) << "answered";
         send(kLoginAnswer);
         buffer_.clear();
     } else if (buffer_.endsWith(kConnected)) {
+        qCDebug(lcLine) << "connected: packets from here on";
         packetMode_ = kTrue;
         buffer_.clear();
         escaped_ = false;
@@ -110,12 +113,14 @@ void LineReceiver::takePacketCharacter(char c, const Sender &send, bool &dropRes
 }
 
 void LineReceiver::handleFrame(const Sender &send, bool &dropRest) {
+    qCDebug(lcLine) << "frame of" << buffer_.size() << "bytes";
     handling_ = true;
     // A copy: nothing the handler does to the line may change the frame.
     const Flag ok = packetProcess_(QByteArray(buffer_), lastPacket_);
     handling_ = false;
     buffer_.clear();
     if (ok != kTrue) {
+        qCDebug(lcLine) << "frame not answered; the rest of the read dropped";
         dropRest = true;
         return;
     }

@@ -1,5 +1,7 @@
 #include "registration_call.h"
 
+#include "call_messages.h"
+#include "logging.h"
 #include "program_state.h"
 #include "titles.h"
 #include "ui.h"
@@ -8,25 +10,6 @@ namespace {
 
 // Kept non-zero even for request 0.
 constexpr std::uint32_t kPendingRequest = 0x80000000U;
-
-const QByteArray kModemUnavailable =
-    "The selected Modem and/or Location are not available to make a call from, or are "
-    "incorrectly configured.\r\n"
-    "On the next form, please ensure the modem and/or telephone line are switched on and not "
-    "already being used, and that the selected Location is correct, and try again.";
-const QByteArray kCallNotMade = "The phone call to Kestrune could not be made.\r\n"
-                                "Please check that the modem is working correctly, and try "
-                                "again.\r\n"
-                                "If you continue to experience problems, please contact the Help "
-                                "Desk.";
-const QByteArray kHangupFailed = "The computer could not hangup the phone call to Kestrune.\r\n"
-                                 "Please check that the modem is working correctly.\r\n"
-                                 "If you continue to experience problems, please contact the Help "
-                                 "Desk.";
-const QByteArray kServiceBusy = "The Kestrune service is busy at this moment.\r\n"
-                                "Please wait a short time and try again.";
-const QByteArray kDisconnected = "The call to Kestrune has been unexpectedly disconnected.\r\n"
-                                 "Please wait a short time and try again.";
 
 void ShowMessage(const QByteArray &text, MsgIcon icon) {
     ui().msgBox(text, MsgButtons::Ok, icon, kRegistrationTitle);
@@ -54,12 +37,12 @@ void RegistrationCall::DialService(const QByteArray &number) {
             static_cast<std::int32_t>(static_cast<std::uint32_t>(dial.requestId) | kPendingRequest);
         return;
     }
-    ReportDialRefused(dial.refusal);
+    ReportDialRefused(dial);
 }
 
-void RegistrationCall::ReportDialRefused(DialRefusal /*why*/) {
+void RegistrationCall::ReportDialRefused(const DialResult &dial) {
     ui().beep();
-    ShowMessage(kModemUnavailable, MsgIcon::Exclamation);
+    ShowMessage(DialRefusedMessage(dial), MsgIcon::Exclamation);
     window_.ShowStatus({});
     ui().setMousePointer(MousePointer::Default);
     window_.ShowConnectionSettings(ctlTAPI);
@@ -83,10 +66,11 @@ void RegistrationCall::HangUp() {
 
 // The request identifier is not compared: one dial or one hang-up is
 // pending at a time.
-void RegistrationCall::ctlTAPI_OnTapi(std::int32_t /*requestId*/, std::int32_t status) {
+void RegistrationCall::ctlTAPI_OnTapi(std::int32_t requestId, std::int32_t status) {
+    qCDebug(lcModem) << "request" << requestId << "ended with status" << status;
     if (status != 0 && mDialRequest != 0) {
         window_.ShowStatus(QStringLiteral("Call not completed"));
-        ShowMessage(kCallNotMade, MsgIcon::Exclamation);
+        ShowMessage(CallNotMadeMessage(status, ctlTAPI.InitStringSent()), MsgIcon::Exclamation);
         ui().doEvents();
         window_.EnableWizard(kTrue);
         window_.ShowLineUp(false);
@@ -96,7 +80,7 @@ void RegistrationCall::ctlTAPI_OnTapi(std::int32_t /*requestId*/, std::int32_t s
     }
     if (status != 0 && mHangupRequest != 0) {
         window_.ShowStatus(QStringLiteral("Can't hangup..."));
-        ShowMessage(kHangupFailed, MsgIcon::Exclamation);
+        ShowMessage(kHangupFailedMessage, MsgIcon::Exclamation);
         ui().doEvents();
         window_.EnableWizard(kTrue);
         window_.ShowLineUp(true);
@@ -105,7 +89,8 @@ void RegistrationCall::ctlTAPI_OnTapi(std::int32_t /*requestId*/, std::int32_t s
     }
 }
 
-void RegistrationCall::ctlTAPI_CallState(std::int32_t state, std::int32_t /*extra*/) {
+void RegistrationCall::ctlTAPI_CallState(std::int32_t state, std::int32_t extra) {
+    qCDebug(lcModem) << "call state" << state << extra;
     if (mDialRequest != 0) {
         switch (state) {
         case kCallDialling:
@@ -116,7 +101,7 @@ void RegistrationCall::ctlTAPI_CallState(std::int32_t state, std::int32_t /*extr
             break;
         case kCallBusy:
             ui().beep();
-            ShowMessage(kServiceBusy, MsgIcon::Critical);
+            ShowMessage(kServiceBusyMessage, MsgIcon::Critical);
             window_.EnableWizard(kTrue);
             window_.ShowStatus(QStringLiteral("Kestrune Busy"));
             window_.ShowLineUp(false);
@@ -153,7 +138,7 @@ void RegistrationCall::ctlTAPI_CallState(std::int32_t state, std::int32_t /*extr
 
 void RegistrationCall::ReportDisconnected() {
     ui().beep();
-    ShowMessage(kDisconnected, MsgIcon::Critical);
+    ShowMessage(kDisconnectedMessage, MsgIcon::Critical);
     // A refused request of the lost call can no longer be answered.
     conversation_.Reset();
     window_.ShowContinue(false);

@@ -47,7 +47,7 @@ class RegistrationCall final : public QObject, private ConversationLine {
   private:
     // The dial was refused: the user is told, and may correct the modem or
     // location settings.
-    void ReportDialRefused(DialRefusal why);
+    void ReportDialRefused(const DialResult &dial);
     // The call was lost: the user is told, and the wizard is theirs again.
     void ReportDisconnected();
     // A new call starts with nothing left over from an earlier one.

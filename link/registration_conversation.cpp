@@ -2,12 +2,14 @@
 
 #include "field_records.h"
 #include "field_requests.h"
+#include "logging.h"
 #include "number_codec.h"
 #include "packet_codec.h"
 #include "program_state.h"
 #include "titles.h"
 #include "ui.h"
 
+#include <QByteArrayList>
 #include <QScopedValueRollback>
 #include <optional>
 
@@ -42,6 +44,18 @@ QByteArray SequenceOf(const QByteArray &packetString) {
     return packet ? packet->sequence : QByteArray();
 }
 
+// Records as the log shows them: the card's fields (10 to 13), the password
+// (17) and the account's login texts (25, 26) by their length only.
+QByteArray Logged(const QByteArray &records) {
+    QByteArrayList shown;
+    PacketProcessFields(records, {}, [&shown](std::int16_t field, const QByteArray &text) {
+        const bool secret = (field >= 10 && field <= 13) || field == 17 || field >= 25;
+        shown.append(QByteArray::number(field) + '=' +
+                     (secret ? Redacted(text) : '"' + LogText(text) + '"'));
+    });
+    return shown.join(' ');
+}
+
 } // namespace
 
 RegistrationConversation::RegistrationConversation(ConversationWindow &window,
@@ -60,8 +74,12 @@ Flag RegistrationConversation::PacketProcess(const QByteArray &frame, QByteArray
         lastPacket.isEmpty() ? QByteArray() : SequenceOf(PacketUnPack(lastPacket));
 
     const std::optional<Packet> packet = Split(received);
-    if (!packet)
+    if (!packet) {
+        qCDebug(lcConversation) << "a packet that does not check, dropped";
         return kFalse;
+    }
+    qCDebug(lcConversation).noquote()
+        << "received kind" << packet->kind << "sequence" << packet->sequence.toHex();
     // Already answered: the host missed the answer, so it goes again as it was.
     if (packet->sequence == lastSequence)
         return kTrue;
@@ -79,10 +97,12 @@ Flag RegistrationConversation::PacketProcess(const QByteArray &frame, QByteArray
             window_.ShowContinue(true);
             return kFalse;
         }
+        qCDebug(lcConversation).noquote() << "answered" << Logged(answer);
         lastPacket = Reply(kData, *packet, answer);
         return kTrue;
     }
     case kData:
+        qCDebug(lcConversation).noquote() << "data" << Logged(packet->data1 + packet->data2);
         if (PacketProcessFields(packet->data1, packet->data2,
                                 [this](std::int16_t intFieldNbr, const QByteArray &strFieldData) {
                                     PacketProcessData(intFieldNbr, strFieldData);
@@ -111,7 +131,9 @@ Flag RegistrationConversation::PacketProcessContinue(QByteArray &packet) {
     // request; a refused card is still reported before the card window.
     const std::int32_t fieldMask = BytesToLong(request->data1).value_or(0);
     const bool cardRefused = BytesToLong(request->data2) == kCardRefused;
-    packet = Reply(kData, *request, AnswerFields(fieldMask, cardRefused));
+    const QByteArray answer = AnswerFields(fieldMask, cardRefused);
+    qCDebug(lcConversation).noquote() << "answered after Continue" << Logged(answer);
+    packet = Reply(kData, *request, answer);
     modKestenrol::gLastPacket = packet;
     return kTrue;
 }

@@ -1,6 +1,7 @@
 #include "field_records.h"
 #include "field_requests.h"
 #include "link_errors.h"
+#include "logging.h"
 #include "number_codec.h"
 #include "program_state.h"
 #include "registration_conversation.h"
@@ -117,6 +118,8 @@ void RegistrationConversation::PacketProcessRequest(const QByteArray &strData1,
     ok = kFalse;
     const std::int32_t fieldMask = RequestNumber(strData1);
     const std::int32_t rejection = RequestNumber(strData2);
+    qCDebug(lcConversation).noquote()
+        << "request for fields" << Qt::hex << fieldMask << "rejection" << Qt::dec << rejection;
     if (rejection != 0) {
         for (const CorrectableField &field : kCorrectableFields) {
             if (Asked(fieldMask, field.number)) {

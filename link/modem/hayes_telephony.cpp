@@ -1,6 +1,7 @@
 #include "hayes_telephony.h"
 
 #include "dialling_locations.h"
+#include "logging.h"
 #include "modem_settings.h"
 #include "serial_open.h"
 #include "tty_modem_lines.h"
@@ -53,6 +54,46 @@ bool IsFatal(QSerialPort::SerialPortError error) {
     }
 }
 
+const char *DialRefusalName(DialRefusal refusal) {
+    switch (refusal) {
+    case DialRefusal::None:
+        return "none";
+    case DialRefusal::NoModem:
+        return "no such modem";
+    case DialRefusal::DeviceMissing:
+        return "no such device";
+    case DialRefusal::NoPermission:
+        return "permission denied";
+    case DialRefusal::DeviceUnavailable:
+        return "device cannot be opened";
+    case DialRefusal::DeviceLocked:
+        return "device locked";
+    case DialRefusal::BadInitString:
+        return "bad initialisation string";
+    case DialRefusal::BadNumber:
+        return "bad number";
+    case DialRefusal::BadLocation:
+        return "bad outside-line prefix";
+    case DialRefusal::CallActive:
+        return "a call is already being made";
+    }
+    return "unknown";
+}
+
+DialRefusal OpenRefusal(const QSerialPort &port, const QByteArray &device) {
+    switch (WhyNotOpened(port, device)) {
+    case OpenFailure::Missing:
+        return DialRefusal::DeviceMissing;
+    case OpenFailure::NoPermission:
+        return DialRefusal::NoPermission;
+    case OpenFailure::Locked:
+    case OpenFailure::NotSerial:
+    case OpenFailure::Other:
+        break;
+    }
+    return DialRefusal::DeviceUnavailable;
+}
+
 } // namespace
 
 HayesTelephony::HayesTelephony(QObject *parent)
@@ -72,20 +113,55 @@ void HayesTelephony::post(std::function<void()> event) {
 }
 
 DialResult HayesTelephony::Dial(const QByteArray &number) {
-    const auto refuse = [](DialRefusal why) { return DialResult{0, why}; };
+    const DialResult refused = Prepare(number);
+    if (!refused.placed()) {
+        qCDebug(lcModem).noquote() << "dial refused:" << DialRefusalName(refused.refusal)
+                                   << LogText(refused.device) << LogText(refused.text);
+        return refused;
+    }
+    ++session_;
+    failurePending_ = false;
+    carrierSeen_ = false;
+    dialId_ = nextRequestId();
+    results_.clear();
+    send(initString_ + '\r');
+    phase_ = Phase::Initialising;
+    timer_.start(timings_.commandWait);
+    return {dialId_, DialRefusal::None};
+}
+
+// Everything that goes to the modem is checked here, whatever its source:
+// the initialisation string, the prefix and the number are sent as command
+// lines, so a line end or anything but dial characters in them would be
+// taken for another command.
+DialResult HayesTelephony::Prepare(const QByteArray &number) {
+    DialResult refused;
+    const auto refuse = [&refused](DialRefusal why) {
+        refused.refusal = why;
+        return refused;
+    };
     if (phase_ != Phase::Idle)
         return refuse(DialRefusal::CallActive);
     const QList<ModemEntry> modems = ListModems();
     if (currentModem_ < 0 || currentModem_ >= modems.size())
         return refuse(DialRefusal::NoModem);
     const ModemEntry &modem = modems[currentModem_];
+    refused.device = modem.device;
+    if (!IsInitString(modem.initString)) {
+        refused.text = modem.initString;
+        return refuse(DialRefusal::BadInitString);
+    }
     const std::optional<QByteArray> dialString = DialString(number);
-    if (!dialString)
+    if (!dialString) {
+        refused.text = number;
         return refuse(DialRefusal::BadNumber);
+    }
     const DiallingLocations locations = ReadLocations();
     const DiallingLocation &location = locations.list[locations.current];
-    if (location.outsideLine.size() > kLongestOutsideLine || !IsDialText(location.outsideLine))
+    if (location.outsideLine.size() > kLongestOutsideLine || !IsDialText(location.outsideLine)) {
+        refused.text = location.outsideLine;
         return refuse(DialRefusal::BadLocation);
+    }
 
     // Qt Serial Port locks the device under the name of the path it opens,
     // and may hang on or take over what is at that name: checked just before.
@@ -96,12 +172,11 @@ DialResult HayesTelephony::Dial(const QByteArray &number) {
     port->setParity(QSerialPort::NoParity);
     port->setStopBits(QSerialPort::OneStop);
     port->setFlowControl(QSerialPort::NoFlowControl);
-    if (lock.holder())
+    refused.holder = lock.holder();
+    if (refused.holder)
         return refuse(DialRefusal::DeviceLocked);
     if (!OpenSerialPort(*port))
-        return refuse(port->error() == QSerialPort::DeviceNotFoundError
-                          ? DialRefusal::DeviceMissing
-                          : DialRefusal::DeviceUnavailable);
+        return refuse(OpenRefusal(*port, lock.device()));
     lines_ = makeLines_(*port);
     lines_->setDtr(true);
     port->clear();
@@ -112,16 +187,15 @@ DialResult HayesTelephony::Dial(const QByteArray &number) {
     connect(port_, &QSerialPort::readyRead, this, &HayesTelephony::onReadyRead);
     connect(port_, &QSerialPort::errorOccurred, this, &HayesTelephony::onPortError);
     connect(lines_.get(), &ModemLines::carrierChanged, this, &HayesTelephony::onCarrierChanged);
-    ++session_;
-    failurePending_ = false;
-    carrierSeen_ = false;
-    dialId_ = nextRequestId();
+    qCDebug(lcModem).noquote() << "opened" << lock.device() << "for" << modem.name;
+    initString_ = modem.initString;
     dialCommand_ = DialCommand(location.pulse, location.outsideLine, *dialString);
-    results_.clear();
-    port_->write(modem.initString + '\r');
-    phase_ = Phase::Initialising;
-    timer_.start(timings_.commandWait);
-    return {dialId_, DialRefusal::None};
+    return {};
+}
+
+void HayesTelephony::send(const QByteArray &command) {
+    qCDebug(lcModem).noquote() << "sent" << LogText(command);
+    port_->write(command);
 }
 
 std::int32_t HayesTelephony::HangUp() {
@@ -205,6 +279,7 @@ void HayesTelephony::onReadyRead() {
 }
 
 void HayesTelephony::onResultLine(const QByteArray &line) {
+    qCDebug(lcModem).noquote() << "heard" << LogText(line);
     const HayesResult result = ParseHayesResult(line);
     if (result == HayesResult::Other)
         return;
@@ -213,7 +288,7 @@ void HayesTelephony::onResultLine(const QByteArray &line) {
         if (result == HayesResult::Ok)
             sendDialCommand();
         else if (result == HayesResult::Error)
-            failDial(kRequestModemError);
+            failDial(kRequestInitRefused);
         break;
     case Phase::Dialling:
         switch (result) {
@@ -271,14 +346,14 @@ void HayesTelephony::onTimeout() {
         failDial(kRequestModemSilent);
         break;
     case Phase::Dialling:
-        port_->write(kAbortDial);
+        send(kAbortDial);
         failDial(kRequestModemSilent);
         break;
     case Phase::DroppingDtr:
         afterDtrDrop();
         break;
     case Phase::GuardBefore:
-        port_->write(kEscape);
+        send(kEscape);
         phase_ = Phase::GuardAfter;
         timer_.start(timings_.guardTime + timings_.commandWait);
         break;
@@ -310,7 +385,7 @@ void HayesTelephony::onPortError(QSerialPort::SerialPortError error) {
 }
 
 void HayesTelephony::sendDialCommand() {
-    port_->write(dialCommand_);
+    send(dialCommand_);
     phase_ = Phase::Dialling;
     timer_.start(timings_.dialWait);
     post([this] { Q_EMIT CallState(kCallDialling, 0); });
@@ -342,6 +417,7 @@ void HayesTelephony::endDial(std::int32_t state) {
 }
 
 void HayesTelephony::failDial(std::int32_t status) {
+    qCDebug(lcModem) << "dial failed, status" << status;
     const std::int32_t id = dialId_;
     closePort();
     post([this, id, status] { Q_EMIT OnTapi(id, status); });
@@ -441,18 +517,18 @@ void HayesTelephony::hangUpWithCommands(bool online, bool dtrDropped) {
         phase_ = Phase::GuardBefore;
         timer_.start(timings_.guardTime);
     } else if (dtrDropped) {
-        port_->write(kHangupCommand);
+        send(kHangupCommand);
         phase_ = Phase::HangingUpDial;
         timer_.start(timings_.commandWait);
     } else {
-        port_->write(kAbortDial);
+        send(kAbortDial);
         phase_ = Phase::Aborting;
         timer_.start(timings_.commandWait);
     }
 }
 
 void HayesTelephony::sendHangupCommand() {
-    port_->write(kHangupCommand);
+    send(kHangupCommand);
     phase_ = Phase::AwaitingHangupOk;
     timer_.start(timings_.commandWait);
 }
@@ -487,22 +563,22 @@ void HayesTelephony::HangUpNow() {
     }
     if (onCall || (dtrDropped && lines_->carrier() == true)) {
         QThread::msleep(timings_.guardTime);
-        port_->write(kEscape);
+        send(kEscape);
         port_->waitForBytesWritten(kFlushWait);
         QThread::msleep(timings_.guardTime);
         waitForResult(timings_.exitWait);
-        port_->write(kHangupCommand);
+        send(kHangupCommand);
         waitForResult(timings_.exitWait);
     } else if (dtrDropped) {
-        port_->write(kHangupCommand);
+        send(kHangupCommand);
         if (waitForResult(timings_.exitWait) != HayesResult::Ok) {
-            port_->write(kHangupCommand);
+            send(kHangupCommand);
             waitForResult(timings_.exitWait);
         }
     } else {
-        port_->write(kAbortDial);
+        send(kAbortDial);
         waitForResult(timings_.exitWait);
-        port_->write(kHangupCommand);
+        send(kHangupCommand);
         waitForResult(timings_.exitWait);
     }
     closePort();
@@ -520,6 +596,7 @@ std::optional<HayesResult> HayesTelephony::waitForResult(int milliseconds) {
     const QDeadlineTimer deadline(milliseconds);
     while (port_->isOpen()) {
         while (const std::optional<QByteArray> line = results_.next()) {
+            qCDebug(lcModem).noquote() << "heard" << LogText(*line);
             const HayesResult result = ParseHayesResult(*line);
             if (result != HayesResult::Other)
                 return result;

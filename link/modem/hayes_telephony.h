@@ -64,6 +64,9 @@ class HayesTelephony final : public Telephony {
     // loop: for the way out of the program. Raises no events.
     void HangUpNow();
 
+    // The initialisation string sent for the last placed dial.
+    QByteArray InitStringSent() const { return initString_; }
+
   private:
     enum class Phase {
         Idle,
@@ -79,6 +82,11 @@ class HayesTelephony final : public Telephony {
     };
 
     void post(std::function<void()> event);
+    // Checks what the dial would send and opens the modem's port; a refusal
+    // when it cannot be done.
+    DialResult Prepare(const QByteArray &number);
+    // A command line to the modem, written down for support.
+    void send(const QByteArray &command);
     std::int32_t nextRequestId() { return nextRequestId_++; }
 
     void onReadyRead();
@@ -118,6 +126,7 @@ class HayesTelephony final : public Telephony {
     bool failurePending_ = false;
     std::int32_t dialId_ = 0;
     std::int32_t hangupId_ = 0;
+    QByteArray initString_;
     QByteArray dialCommand_;
     ResultLines results_;
     QByteArray tail_; // the last bytes of the line, to find NO CARRIER across reads

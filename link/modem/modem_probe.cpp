@@ -1,20 +1,14 @@
 #include "modem_probe.h"
 
+#include "logging.h"
 #include "modem_settings.h"
 #include "serial_open.h"
 
 #include <QFile>
-#include <QLoggingCategory>
 #include <algorithm>
-#include <cerrno>
-#include <unistd.h>
 #include <utility>
 
 namespace {
-
-// What Detect does, for support: off unless asked for
-// (QT_LOGGING_RULES="kestrune.modem.debug=true").
-Q_LOGGING_CATEGORY(lcProbe, "kestrune.modem", QtWarningMsg)
 
 const QByteArray kReset = QByteArrayLiteral("ATZ");
 const QByteArray kIdentify = QByteArrayLiteral("ATI");
@@ -25,19 +19,20 @@ constexpr qsizetype kLongestIdentity = 80;
 // Qt reports a device it may not open and one that another program holds
 // exclusively (or by its lock file) alike; the file's permissions tell them
 // apart.
-PortOutcome OpenFailure(const QSerialPort &port, const QByteArray &device) {
-    switch (port.error()) {
-    case QSerialPort::DeviceNotFoundError:
+PortOutcome Outcome(OpenFailure failure) {
+    switch (failure) {
+    case OpenFailure::Missing:
         return PortOutcome::Missing;
-    case QSerialPort::PermissionError:
-        return ::access(device.constData(), R_OK | W_OK) != 0 && errno == EACCES
-                   ? PortOutcome::NoPermission
-                   : PortOutcome::Locked;
-    case QSerialPort::UnsupportedOperationError:
+    case OpenFailure::NoPermission:
+        return PortOutcome::NoPermission;
+    case OpenFailure::Locked:
+        return PortOutcome::Locked;
+    case OpenFailure::NotSerial:
         return PortOutcome::NotSerial;
-    default:
-        return PortOutcome::Unavailable;
+    case OpenFailure::Other:
+        break;
     }
+    return PortOutcome::Unavailable;
 }
 
 bool IsFinalResult(HayesResult result) {
@@ -120,13 +115,13 @@ void ModemProbe::start() {
     }
     next_ = 0;
     results_.clear();
-    qCDebug(lcProbe) << "detect: probing" << ports_.size() << "ports";
+    qCDebug(lcModem) << "detect: probing" << ports_.size() << "ports";
     post(&ModemProbe::probeNext);
 }
 
 void ModemProbe::cancel() {
     if (running_)
-        qCDebug(lcProbe) << "detect: stopped";
+        qCDebug(lcModem) << "detect: stopped";
     ++session_;
     running_ = false;
     closePort();
@@ -135,7 +130,7 @@ void ModemProbe::cancel() {
 void ModemProbe::probeNext() {
     if (next_ >= ports_.size()) {
         running_ = false;
-        qCDebug(lcProbe).nospace()
+        qCDebug(lcModem).nospace()
             << "detect: finished, modems that answered: "
             << std::ranges::count(results_, PortOutcome::Answered, &ProbedPort::outcome);
         Q_EMIT Finished();
@@ -165,7 +160,7 @@ void ModemProbe::openPort(const QByteArray &device) {
     port->setStopBits(QSerialPort::OneStop);
     port->setFlowControl(QSerialPort::NoFlowControl);
     if (!OpenSerialPort(*port)) {
-        const PortOutcome outcome = OpenFailure(*port, device);
+        const PortOutcome outcome = Outcome(WhyNotOpened(*port, device));
         delete port;
         finishPort(outcome);
         return;
@@ -183,7 +178,7 @@ void ModemProbe::openPort(const QByteArray &device) {
 
 // What the modem said before the command is no answer to it.
 void ModemProbe::send(const QByteArray &command, Phase phase) {
-    qCDebug(lcProbe) << "detect:" << device_ << "sent" << command;
+    qCDebug(lcModem) << "detect:" << device_ << "sent" << command;
     phase_ = phase;
     lines_.clear();
     timer_.start(timings_.answerWait);
@@ -205,7 +200,7 @@ void ModemProbe::onReadyRead() {
 }
 
 void ModemProbe::onResultLine(const QByteArray &line) {
-    qCDebug(lcProbe) << "detect:" << device_ << "heard" << line;
+    qCDebug(lcModem) << "detect:" << device_ << "heard" << line;
     const HayesResult result = ParseHayesResult(line);
     if (phase_ == Phase::Reset) {
         if (result == HayesResult::Ok)
@@ -255,7 +250,7 @@ void ModemProbe::onPortError(QSerialPort::SerialPortError error) {
 void ModemProbe::finishPort(PortOutcome outcome, const QByteArray &text) {
     closePort();
     const ProbedPort port{device_, outcome, text};
-    qCDebug(lcProbe).noquote() << "detect:" << device_ + ':' << PortOutcomeText(port);
+    qCDebug(lcModem).noquote() << "detect:" << device_ + ':' << PortOutcomeText(port);
     results_.append(port);
     const quint64 session = session_;
     Q_EMIT Probed(port);

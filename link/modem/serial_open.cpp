@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QSerialPort>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <fcntl.h>
@@ -43,4 +44,21 @@ bool OpenSerialPort(QSerialPort &port) {
     opened.notify_one();
     freer.join();
     return ok;
+}
+
+// Qt reports a device another program holds exclusively as a permission
+// error too: only the device's own permissions tell them apart.
+OpenFailure WhyNotOpened(const QSerialPort &port, const QByteArray &device) {
+    switch (port.error()) {
+    case QSerialPort::DeviceNotFoundError:
+        return OpenFailure::Missing;
+    case QSerialPort::PermissionError:
+        return ::access(device.constData(), R_OK | W_OK) != 0 && errno == EACCES
+                   ? OpenFailure::NoPermission
+                   : OpenFailure::Locked;
+    case QSerialPort::UnsupportedOperationError:
+        return OpenFailure::NotSerial;
+    default:
+        return OpenFailure::Other;
+    }
 }

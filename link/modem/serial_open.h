@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+
 class QSerialPort;
 
 // Opens the port for reading and writing, as QSerialPort::open does, but
@@ -10,3 +12,15 @@ class QSerialPort;
 // and then, which lets the reader go; the open then fails as for any lock
 // it cannot take.
 bool OpenSerialPort(QSerialPort &port);
+
+// Why a port could not be opened, as the user can act on it.
+enum class OpenFailure {
+    Missing,      // no such device
+    NoPermission, // the user may not open it
+    Locked,       // another program holds it
+    NotSerial,    // the device is no serial port
+    Other,
+};
+
+// Why the open of the port, whose device is at the path, failed.
+OpenFailure WhyNotOpened(const QSerialPort &port, const QByteArray &device);

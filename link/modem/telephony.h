@@ -1,9 +1,12 @@
 #pragma once
 
+#include "uucp_lock.h"
+
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QObject>
 #include <cstdint>
+#include <optional>
 
 class SerialLine;
 
@@ -20,14 +23,17 @@ inline constexpr std::int32_t kRequestModemError = 1;   // the modem answered ER
 inline constexpr std::int32_t kRequestNoDialTone = 2;   // the modem heard no dial tone
 inline constexpr std::int32_t kRequestModemSilent = 3;  // the modem did not answer in time
 inline constexpr std::int32_t kRequestDeviceFailed = 4; // the serial device failed
+inline constexpr std::int32_t kRequestInitRefused = 5;  // ERROR to the initialisation string
 
 // Why a dial was refused before anything was dialled.
 enum class DialRefusal {
     None,              // the dial was placed
     NoModem,           // no modem is listed, or the current one is not
     DeviceMissing,     // its device does not exist
-    DeviceUnavailable, // its device cannot be opened: in use, or not ours to open
+    NoPermission,      // the user may not open its device
+    DeviceUnavailable, // its device cannot be opened for another reason
     DeviceLocked,      // another program's lock file holds its device
+    BadInitString,     // its initialisation string is no single command line
     BadNumber,         // the number holds what a modem cannot dial
     BadLocation,       // the location's outside-line prefix does
     CallActive,        // a call is already being made
@@ -36,6 +42,12 @@ enum class DialRefusal {
 struct DialResult {
     std::int32_t requestId = 0;
     DialRefusal refusal = DialRefusal::None;
+    // What the refusal is about, as far as the user can act on it: the
+    // modem's device, the holder of its lock, the initialisation string,
+    // the number or the prefix.
+    QByteArray device;
+    std::optional<LockHolder> holder;
+    QByteArray text;
 
     bool placed() const { return refusal == DialRefusal::None; }
 };

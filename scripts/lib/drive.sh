@@ -62,10 +62,12 @@ set_demo_modem() {
 }
 
 # shellcheck disable=SC2034 # KESTENROL_PID is read by the caller
-# start_kestenrol LOG: starts the wizard in the demo program folder. Sets
-# KESTENROL_PID.
+# start_kestenrol LOG [ARGUMENT...]: starts the wizard in the demo program
+# folder, its output into LOG. Sets KESTENROL_PID.
 start_kestenrol() {
-    (cd "$DEMO_FOLDER" && exec "$DEMO_FOLDER/kestenrol") >"$1" 2>&1 &
+    local output=$1
+    shift
+    (cd "$DEMO_FOLDER" && exec "$DEMO_FOLDER/kestenrol" "$@") >"$output" 2>&1 &
     KESTENROL_PID=$!
 }
 

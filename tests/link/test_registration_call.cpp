@@ -2,9 +2,11 @@
 // line, the line receiver and the conversation against the simulated modem
 // and host on a real pseudo-terminal, a stand-in for the wizard window
 // taking the user's part.
+#include "call_messages.h"
 #include "dialling_locations.h"
 #include "fake_call_window.h"
 #include "host_sim.h"
+#include "logging.h"
 #include "modem_settings.h"
 #include "program_folder.h"
 #include "program_state.h"
@@ -19,10 +21,15 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
+#include <grp.h>
 #include <memory>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 Q_DECLARE_METATYPE(DialRefusal)
@@ -118,7 +125,7 @@ class RegistrationCallTest : public QObject {
     void wholeCall() {
         HostSim sim(kQuick + HostSim::Scenario(u"login.scn"_s) +
                     "send \"noise after connected\"\nwait 150\n"
-                    "request 1,2,20\n"
+                    "request 1,2,17,20\n"
                     "data 24=\"\\x02\\x04Plans 2 to 4\"\n"
                     "request 10-13,24\n"
                     "data 25=\"KESTRUNE:MARYS\" 26=\"pw\"\n"
@@ -129,7 +136,11 @@ class RegistrationCallTest : public QObject {
         stale.write("    999999\n");
         stale.close();
 
+        const QString log = machine_->root() + u"/support.log"_s;
+        QString error;
+        QVERIFY(LogToFile(log, error));
         Caller caller(sim, locks_);
+        caller.window.entries.txtPassword = "SECRET";
         caller.window.cardAnswers = {kCard};
         caller.window.whileCardWindowOpen = [&] {
             // The stale lock is gone; ours, Qt Serial Port's in the system's
@@ -187,6 +198,103 @@ class RegistrationCallTest : public QObject {
         QVERIFY(QDir(locks_.path()).isEmpty());
         QVERIFY(!QFile::exists(
             QFile::decodeName(QByteArray(kLockFolder) + '/' + LockFileName(sim.device()))));
+        // The log holds the modem's dialogue and the conversation, not the
+        // card, the password or the account's login texts.
+        QFile file(log);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray written = file.readAll();
+        for (const char *line :
+             {"kestrune.modem: sent ATZ\\r", "kestrune.modem: heard OK",
+              "kestrune.modem: sent ATDP0,0395550100\\r", "kestrune.line: connected", "1=\"Mary\"",
+              "10=(16 characters)", "17=(6 characters)"})
+            QVERIFY2(written.contains(line), line);
+        for (const QByteArray &secret : {kCard.txtCreditCardNumber, kCard.txtNameOnCard,
+                                         QByteArray("SECRET"), QByteArray("KESTRUNE:MARYS")})
+            QVERIFY2(!written.contains(secret), secret.constData());
+        QCOMPARE(QFile::permissions(log) & 0x0077, QFileDevice::Permissions());
+    }
+
+    void callsThatCannotBeMade_data() {
+        // How the modem is set up, the number dialled, then the message's first
+        // words and the line that names the cause (empty: none).
+        QTest::addColumn<QByteArray>("setup");
+        QTest::addColumn<QByteArray>("number");
+        QTest::addColumn<QByteArray>("message");
+        QTest::addColumn<QByteArray>("cause");
+        const auto row = [](const char *name, const char *setup, const char *number,
+                            const char *message, const char *cause) {
+            QTest::newRow(name) << QByteArray(setup) << QByteArray(number) << QByteArray(message)
+                                << QByteArray(cause);
+        };
+        const char *refused = "The selected Modem and/or Location";
+        const char *notMade = "The phone call to Kestrune could not be made.";
+        row("no such device", "missing", "0395550100", refused,
+            "The modem @ does not exist: check that it is plugged in.");
+        row("in use", "locked", "0395550100", refused,
+            "The modem @ is in use by another program (sleep, process #).");
+        row("in use, holder unknown", "fifo", "0395550100", refused,
+            "The modem @ is in use by another program.");
+        row("a number with a command", "", "0395550100;ATH", refused,
+            "The number 0395550100;ATH holds characters that are not dial characters.");
+        row("a prefix with a command", "prefix", "0395550100", refused,
+            "The location's outside-line prefix holds characters that are not dial characters.");
+        // A CR in an INI value is read back as a real line end.
+        row("two command lines to initialise", "init", "0395550100", refused,
+            "The modem's initialisation string is not one line of printable characters.");
+        row("silent", "modem mute", "0395550100", notMade,
+            "The modem did not answer: check that it is switched on and connected.");
+        row("ERROR to the initialisation", "modem error-all", "0395550100", notMade,
+            "The modem answered ERROR to its initialisation string AT&F E0 V1.");
+        row("no dial tone", "modem no-dialtone", "0395550100", notMade,
+            "The modem heard no dial tone: check that the telephone line is plugged in.");
+        row("ERROR to the dial", "modem error", "0395550100", notMade, "");
+    }
+    // Each cause its own line after the message; nothing reaches a modem
+    // that was refused.
+    void callsThatCannotBeMade() {
+        QFETCH(QByteArray, setup);
+        QFETCH(QByteArray, number);
+        const bool modem = setup.startsWith("modem");
+        HostSim sim(kQuick + (modem ? setup : QByteArray()) + '\n');
+        Caller caller(sim, locks_);
+        QByteArray device = sim.device();
+        QProcess holder;
+        const QByteArray lock = QFile::encodeName(locks_.path()) + '/' + LockFileName(device);
+        if (setup == "missing") {
+            device = QFile::encodeName(machine_->root()) + "/no-modem";
+        } else if (setup == "locked" || setup == "fifo") {
+            if (setup == "fifo") {
+                QCOMPARE(::mkfifo(lock.constData(), 0644), 0);
+            } else {
+                holder.start(u"sleep"_s, {u"60"_s});
+                QVERIFY(holder.waitForStarted());
+                QFile file(QFile::decodeName(lock));
+                QVERIFY(file.open(QIODevice::WriteOnly));
+                file.write(QByteArray::number(holder.processId()).rightJustified(10, ' ') + '\n');
+            }
+        }
+        // Written as a user would, so that "\r" stands in the file as it is.
+        QFile ini(machine_->configHome() + u"/Kestrune/KestruneRegistration.ini"_s);
+        QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ini.write("[Modem]\nDevice=" + device +
+                  "\nInit=" + (setup == "init" ? "ATZ\\rATDT19005550100" : "AT&F E0 V1") +
+                  (setup == "prefix" ? "\n[Location]\nName=Office\nPrefix=9ATH\n" : "\n"));
+        ini.close();
+
+        caller.call.DialService(number);
+        QVERIFY(QTest::qWaitFor([&] { return !caller.ui.messages.isEmpty(); }, 8000));
+        const QByteArrayList lines = caller.ui.messages.first().text.split('\n');
+        QFETCH(QByteArray, message);
+        QVERIFY2(lines.first().startsWith(message), lines.first().constData());
+        QFETCH(QByteArray, cause);
+        cause.replace('@', device).replace('#', QByteArray::number(holder.processId()));
+        const qsizetype ownLines = message.startsWith("The selected") ? 2 : 3;
+        QCOMPARE(lines.size() > ownLines ? lines.last() : QByteArray(), cause);
+        if (!modem)
+            QVERIFY(!sim.record().contains("line-opened"));
+        holder.kill();
+        holder.waitForFinished();
+        ::unlink(lock.constData());
     }
 
     // The carrier lost after the login: the dial completes once, the call goes
@@ -262,6 +370,27 @@ class RegistrationCallTest : public QObject {
                  (QStringList{u"status Dialing Kestrune...@0"_s, u"lock@0"_s, u"status @1"_s,
                               u"connection settings@1"_s, u"release@1"_s, u"status @1"_s}));
         QCOMPARE(caller.call.DialRequest(), 0);
+    }
+
+    // A device the user may not use names the group that may, and the
+    // command that lets the user in.
+    void permissionCause() {
+        const QTemporaryDir folder;
+        const QByteArray device = QFile::encodeName(folder.filePath(u"ttyS9"_s));
+        QFile file(QFile::decodeName(device));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const struct group *dialout = ::getgrnam("dialout");
+        QVERIFY(dialout != nullptr);
+        QCOMPARE(::chown(device.constData(), static_cast<uid_t>(-1), dialout->gr_gid), 0);
+        DialResult dial;
+        dial.refusal = DialRefusal::NoPermission;
+        dial.device = device;
+        const QByteArray user = ::getpwuid(::geteuid())->pw_name;
+        QVERIFY(DialRefusedMessage(dial).endsWith(
+            "\r\nYou may not use the modem " + device +
+            ": only the members of the group dialout may. Ask your administrator to add you "
+            "with the command \"sudo adduser " +
+            user + " dialout\", then log out and in again."));
     }
 
     // Hanging up cuts a dial short: the hang-up completes, the dial does not.

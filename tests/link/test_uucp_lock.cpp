@@ -376,6 +376,23 @@ class UucpLockTest : public QObject {
         QVERIFY(!opened);
     }
 
+    // A device the user may not open is refused as such, not as busy.
+    void dialWithoutPermission() {
+        if (::geteuid() == 0)
+            QSKIP("root may open any device");
+        const ProgramFolder machine;
+        const QTemporaryDir folder;
+        const QByteArray device = QFile::encodeName(folder.filePath(QStringLiteral("ttyS9")));
+        WriteFile(device, {});
+        QCOMPARE(::chmod(device.constData(), 0), 0);
+        QVERIFY(SaveSetting(kSettingsApp, kModemSection, "Device", device));
+        HayesTelephony tapi;
+        tapi.setLockFolder(QFile::encodeName(folder.path()));
+        const DialResult dial = tapi.Dial("123");
+        QCOMPARE(dial.refusal, DialRefusal::NoPermission);
+        QCOMPARE(dial.device, device);
+    }
+
   private:
     QProcess live_;
     qint64 dead_ = 0;
