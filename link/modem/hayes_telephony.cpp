@@ -38,7 +38,10 @@ bool HoldsNoCarrier(const QByteArray &text) {
 }
 
 // Failures after which the port is of no more use. Qt 6.4 repeats some of
-// them without end while the port stays open.
+// them without end while the port stays open. It also gives ResourceError
+// for a full device (EAGAIN) when made to write at once (flush()); nothing
+// here does that, and the call's own output goes around it (SerialLine), so
+// from the port it means the device is gone (EIO).
 bool IsFatal(QSerialPort::SerialPortError error) {
     switch (error) {
     case QSerialPort::DeviceNotFoundError:
@@ -102,6 +105,7 @@ HayesTelephony::HayesTelephony(QObject *parent)
       }) {
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &HayesTelephony::onTimeout);
+    connect(&line_, &SerialLine::failed, this, &HayesTelephony::onLineFailed);
 }
 
 HayesTelephony::~HayesTelephony() {
@@ -371,10 +375,15 @@ void HayesTelephony::onTimeout() {
     }
 }
 
-// Errors may be raised inside the port's own calls; they are dealt with
-// from the event loop, once per call.
 void HayesTelephony::onPortError(QSerialPort::SerialPortError error) {
-    if (!IsFatal(error) || failurePending_)
+    if (IsFatal(error))
+        onLineFailed();
+}
+
+// Failures may be raised inside the port's or the line's own calls; they are
+// dealt with from the event loop, once per call.
+void HayesTelephony::onLineFailed() {
+    if (failurePending_)
         return;
     failurePending_ = true;
     const quint64 session = session_;

@@ -93,6 +93,7 @@ class HayesTelephony final : public Telephony {
     void onResultLine(const QByteArray &line);
     void onTimeout();
     void onPortError(QSerialPort::SerialPortError error);
+    void onLineFailed();
     void onCarrierChanged(bool on);
     void carrierChangedTo(bool on);
 

@@ -3,17 +3,17 @@
 #include <QSerialPort>
 #include <utility>
 
+SerialLine::SerialLine(QObject *parent) : QObject(parent) {
+    connect(&output_, &LineOutput::failed, this, &SerialLine::failed);
+}
+
 QByteArray SerialLine::Input() {
     return std::exchange(unread_, QByteArray());
 }
 
 void SerialLine::Output(const QByteArray &text) {
-    if (!IsOpen())
-        return;
-    port_->write(text);
-    // On its way now rather than at the next turn of the event loop: the
-    // host times its answers.
-    port_->flush();
+    if (IsOpen())
+        output_.send(text);
 }
 
 bool SerialLine::IsOpen() const {
@@ -22,6 +22,9 @@ bool SerialLine::IsOpen() const {
 
 void SerialLine::attach(QSerialPort *port, const QByteArray &received) {
     port_ = port;
+    // Written around Qt Serial Port, whose errors do not tell a full device
+    // (EAGAIN) from a failed one (EIO).
+    output_.start(static_cast<int>(port->handle()));
     unread_.clear();
     take(received);
 }
@@ -48,5 +51,6 @@ void SerialLine::take(const QByteArray &received) {
 }
 
 void SerialLine::detach() {
+    output_.stop();
     port_ = nullptr;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "line_output.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
@@ -20,15 +22,18 @@ class SerialLine final : public QObject {
     // the oldest go.
     static constexpr qsizetype kMostUnread = 64 * 1024;
 
-    using QObject::QObject;
+    explicit SerialLine(QObject *parent = nullptr);
 
     // The kind of the event being raised: comEvReceive.
     std::int16_t CommEvent() const { return commEvent_; }
     // Everything received so far; it is removed from the line.
     QByteArray Input();
-    // Sends the text. Nothing is sent while no call is up.
+    // Sends the text, without waiting for the device to take it. Nothing is
+    // sent while no call is up.
     void Output(const QByteArray &text);
     bool IsOpen() const;
+    // What became of what this call (or the last) sent.
+    const LineOutputCounts &outputCounts() const { return output_.counts(); }
 
     // For the telephony layer: a new call on the port, with the characters
     // that came with the modem's connect message.
@@ -42,9 +47,12 @@ class SerialLine final : public QObject {
     // Characters were received. Raised through the event loop, once for
     // however many arrive before it is handled.
     void OnComm();
+    // For the telephony layer: the device failed while being written to.
+    void failed();
 
   private:
     QPointer<QSerialPort> port_;
+    LineOutput output_;
     QByteArray unread_;
     std::int16_t commEvent_ = 0;
     bool raisePending_ = false;

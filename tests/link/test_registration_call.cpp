@@ -8,6 +8,7 @@
 #include "host_sim.h"
 #include "logging.h"
 #include "modem_settings.h"
+#include "number_codec.h"
 #include "program_folder.h"
 #include "program_state.h"
 #include "quick_modem.h"
@@ -391,6 +392,61 @@ class RegistrationCallTest : public QObject {
             ": only the members of the group dialout may. Ask your administrator to add you "
             "with the command \"sudo adduser " +
             user + " dialout\", then log out and in again."));
+    }
+
+    void flood_data() {
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<bool>("survives");
+        QTest::newRow("answered to the last")
+            << QByteArray("request 20\nend \"Welcome!\"\n") << true;
+        QTest::newRow("the line going mid-flood") << QByteArray("wait 1000\nclose\n") << false;
+    }
+
+    // The host sends its requests back to back and reads the answers more
+    // slowly than they come: the device fills and the answers wait for it.
+    // The call goes on, and every request is answered, whole and in order;
+    // only the device going away ends it, as a lost call.
+    void flood() {
+        QFETCH(QByteArray, after);
+        QFETCH(bool, survives);
+        constexpr int kRequests = 5000;
+        QByteArray script = kQuick + "set read-rate 60000\nset resend-after 60000\n" +
+                            HostSim::Scenario(u"login.scn"_s) + "wait 150\n";
+        for (int i = 0; i < kRequests; ++i)
+            script += "request 1,2 await none\n";
+        HostSim sim(script + after);
+        Caller caller(sim, locks_);
+        caller.call.DialService("03 9555 0100");
+        QVERIFY(caller.waitForState(kCallIdle, 20000));
+        QVERIFY(!caller.call.CallInProgress());
+        QCOMPARE(caller.ui.messages.size(), 1);
+        if (survives) {
+            QCOMPARE(caller.stateList(),
+                     (QList<std::int32_t>{kCallDialling, kCallConnected, kCallIdle}));
+            QCOMPARE(caller.ui.messages[0].text,
+                     QByteArray("Welcome!\r\n\r\nThe Registration program will exit."));
+            QByteArrayList answered;
+            QByteArrayList expected;
+            for (const QByteArray &line : sim.record()) {
+                if (line.startsWith("packet kind=2 "))
+                    answered.append(line.mid(line.indexOf(" seq=") + 5, 4));
+                QVERIFY2(!line.startsWith("bad-frame"), line.constData());
+            }
+            for (int sequence = 1; sequence <= kRequests + 1; ++sequence)
+                expected.append(IntToBytes(sequence).toHex());
+            QCOMPARE(answered.size(), expected.size());
+            QCOMPARE(answered, expected);
+        } else {
+            QCOMPARE(caller.stateList(), (QList<std::int32_t>{kCallDialling, kCallConnected,
+                                                              kCallDisconnected, kCallIdle}));
+            QVERIFY(caller.ui.messages[0].text.startsWith(
+                "The call to Kestrune has been unexpectedly disconnected."));
+        }
+        // The answers did wait for the device, and none was given up.
+        const LineOutputCounts &counts = caller.call.ctlCOMM.outputCounts();
+        QVERIFY(counts.stalls > 0);
+        QVERIFY(!survives || counts.mostWaiting > 32 * 1024);
+        QCOMPARE(counts.dropped, 0);
     }
 
     // Hanging up cuts a dial short: the hang-up completes, the dial does not.

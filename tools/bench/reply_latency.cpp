@@ -5,9 +5,15 @@
 // on its own clock, gives for each request the time from its end mark
 // leaving the host to the first byte of the answer arriving.
 //
-//   reply_latency [REQUESTS]        (1000 unless given)
+//   reply_latency [REQUESTS]               (1000 unless given)
+//   reply_latency --flood RATE [REQUESTS]
 //
-// Prints the median, the 99th percentile and the slowest reply.
+// Prints the median, the 99th percentile and the slowest reply. With
+// --flood the host sends its requests back to back, without waiting for the
+// answers, and reads at most RATE bytes a second, so that the answers pile
+// up behind the line: it prints how many were answered, whether the call
+// held, and how far the line fell behind. Both print the peak resident
+// memory.
 #include "call_window.h"
 #include "headless_ui.h"
 #include "modem_settings.h"
@@ -20,10 +26,12 @@
 #include <QFile>
 #include <QHash>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <sys/resource.h>
 
 namespace {
 
@@ -31,6 +39,12 @@ namespace {
 // now and then the two texts from the registry.
 constexpr std::array kRequests{"1-9,14-21,23", "1,2,16,20",         "3-9", "14-19", "16,17",
                                "20,21",        "1-9,14-21,23,25,26"};
+
+long PeakKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
 
 int Fail(const char *problem) {
     std::fprintf(stderr, "reply_latency: %s\n", problem);
@@ -103,6 +117,21 @@ qint64 Percentile(const QList<qint64> &sorted, int percent) {
     return sorted.at(std::clamp<qsizetype>(at, 0, sorted.size() - 1));
 }
 
+// The distinct packets the wizard answered, by the simulator's record.
+qsizetype Answered(const QByteArray &record) {
+    QSet<QByteArray> sequences;
+    for (const QByteArray &line : record.split('\n')) {
+        if (line.startsWith("packet kind=2 "))
+            sequences.insert(line.mid(line.indexOf(" seq=") + 5, 4));
+    }
+    return sequences.size();
+}
+
+QByteArray ReadFile(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -112,27 +141,44 @@ int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
     HeadlessUi console(true);
     setUi(&console);
+    QByteArrayList args;
+    for (int i = 1; i < argc; ++i)
+        args.append(argv[i]);
     bool ok = true;
-    const int requests = argc >= 2 ? QByteArray(argv[1]).toInt(&ok) : 1000;
-    if (!ok || requests < 1 || requests > 60000)
-        return Fail("usage: reply_latency [REQUESTS] (1 to 60000)");
+    int floodRate = 0;
+    if (!args.isEmpty() && args.first() == "--flood") {
+        args.removeFirst();
+        floodRate = args.isEmpty() ? 0 : args.takeFirst().toInt(&ok);
+        ok = ok && floodRate > 0;
+    }
+    const int requests = ok && !args.isEmpty() ? args.takeFirst().toInt(&ok) : 1000;
+    if (!ok || !args.isEmpty() || requests < 1 || requests > 60000)
+        return Fail("usage: reply_latency [--flood BYTES-A-SECOND] [REQUESTS] (1 to 60000)");
     modKestenrol::gAppPath = QFile::encodeName(folder.path()) + '/';
     modKestenrol::SetFramingCharacters();
 
     QByteArray script = "set dial-delay 10\nset first-packet-delay 100\n"
                         "send \"Login: \"\nexpect \"tarnovik\\r\"\n"
                         "send \"Password: \"\nexpect \"tarnovik\\r\"\nsend \"connected\"\n";
-    for (int i = 0; i < requests; ++i)
-        script += QByteArray("request ") + kRequests.at(i % kRequests.size()) + '\n';
+    // A flood ends with one request waited for, which is answered once all
+    // before it are; asked again as often as it takes, in case the line was
+    // so far behind that its answer was dropped.
+    if (floodRate > 0)
+        script += "set read-rate " + QByteArray::number(floodRate) + "\nset resends 100000\n";
+    for (int i = 0; i < requests; ++i) {
+        script += QByteArray("request ") + kRequests.at(i % kRequests.size()) +
+                  (floodRate > 0 && i + 1 < requests ? " await none\n" : "\n");
+    }
     script += "end \"Done\"\n";
     const QString scenario = folder.filePath(QStringLiteral("latency.scn"));
     const QString trace = folder.filePath(QStringLiteral("trace"));
+    const QString record = folder.filePath(QStringLiteral("record"));
     if (!WriteFile(scenario, script))
         return Fail("cannot write the scenario");
 
     QProcess sim;
     sim.start(QCoreApplication::applicationDirPath() + QStringLiteral("/kestrune-hostsim"),
-              {QStringLiteral("--trace"), trace, scenario});
+              {QStringLiteral("--trace"), trace, QStringLiteral("--record"), record, scenario});
     if (!sim.waitForStarted() || !sim.waitForReadyRead())
         return Fail("kestrune-hostsim did not start");
     SaveSetting(kSettingsApp, kModemSection, "Device", sim.readLine().trimmed());
@@ -145,7 +191,9 @@ int main(int argc, char *argv[]) {
     QObject::connect(&call.ctlCOMM, &SerialLine::OnComm, &call, &RegistrationCall::ctlCOMM_OnComm);
     // The call is over, well or not, when the line is idle again or the dial
     // failed.
-    QObject::connect(&call.ctlTAPI, &Telephony::CallState, [](std::int32_t state) {
+    bool lost = false;
+    QObject::connect(&call.ctlTAPI, &Telephony::CallState, [&lost](std::int32_t state) {
+        lost = lost || state == kCallDisconnected;
         if (state == kCallIdle)
             QCoreApplication::quit();
     });
@@ -161,6 +209,17 @@ int main(int argc, char *argv[]) {
     sim.terminate();
     sim.waitForFinished();
 
+    if (floodRate > 0) {
+        const LineOutputCounts &counts = call.ctlCOMM.outputCounts();
+        std::printf("%d requests back to back, the host reading %d bytes a second: %lld "
+                    "answered, the call %s; the line full %d times, at most %lld bytes "
+                    "waiting, %d answers dropped; peak resident memory %ld KiB\n",
+                    requests, floodRate, static_cast<long long>(Answered(ReadFile(record))),
+                    lost ? "lost" : "held", counts.stalls,
+                    static_cast<long long>(counts.mostWaiting), counts.dropped, PeakKiB());
+        return lost ? 1 : 0;
+    }
+
     QFile traceFile(trace);
     if (!traceFile.open(QIODevice::ReadOnly))
         return Fail("no trace");
@@ -168,10 +227,11 @@ int main(int argc, char *argv[]) {
     if (latencies.size() < requests)
         return Fail("not every request was answered");
     std::sort(latencies.begin(), latencies.end());
-    std::printf(
-        "%lld requests answered: median %lld us, 99th percentile %lld us, slowest %lld us\n",
-        static_cast<long long>(latencies.size()), static_cast<long long>(Percentile(latencies, 50)),
-        static_cast<long long>(Percentile(latencies, 99)),
-        static_cast<long long>(latencies.last()));
+    std::printf("%lld requests answered: median %lld us, 99th percentile %lld us, slowest %lld "
+                "us; peak resident memory %ld KiB\n",
+                static_cast<long long>(latencies.size()),
+                static_cast<long long>(Percentile(latencies, 50)),
+                static_cast<long long>(Percentile(latencies, 99)),
+                static_cast<long long>(latencies.last()), PeakKiB());
     return 0;
 }

@@ -231,6 +231,7 @@ void ParseSetting(Scenario &scenario, const QList<Token> &tokens) {
         {"answer-wait", &scenario.answerWait},
         {"expect-wait", &scenario.expectWait},
         {"split-pause", &scenario.splitPause},
+        {"read-rate", &scenario.readRate},
     };
     int *setting = settings.value(tokens[1].text);
     if (setting == nullptr)

@@ -58,7 +58,7 @@ struct Scenario {
     bool errorAll = false;   // the modem answers ERROR to every command
     // What the modem says to ATI before its OK.
     QByteArray identity = "Kestrune simulated modem 9600";
-    bool ignoreDtr = false;  // DTR dropped (or the line closed) leaves the call up, as with &D0
+    bool ignoreDtr = false; // DTR dropped (or the line closed) leaves the call up, as with &D0
 
     // Milliseconds.
     int dialDelay = 50;
@@ -69,6 +69,9 @@ struct Scenario {
     int answerWait = 2000;
     int expectWait = 10000;
     int splitPause = 30;
+    // Bytes a second the host reads of what the caller sends, as a slow line
+    // would; 0 for as fast as it comes.
+    int readRate = 0;
 
     // The host's script of each call; the last one serves every later call.
     QList<QList<Step>> calls{{}};

@@ -34,12 +34,19 @@ constexpr qsizetype kLongestFrameHeard = 8192;
 constexpr qsizetype kBabblePiece = 64 * 1024;
 // How often the simulator looks whether the line has been opened again.
 constexpr int kReopenPoll = 10;
+// A slowed host reads a piece this often.
+constexpr int kReadsPerSecond = 50;
 // The longest control line kept.
 constexpr qsizetype kLongestControlLine = 256;
 const QByteArray kConnected = QByteArrayLiteral("connected");
 
 QByteArray PacketLabel(std::int16_t kind, const QByteArray &sequence) {
     return "kind=" + QByteArray::number(kind) + " seq=" + sequence.toHex();
+}
+
+// What a host slowed to the rate reads at a time.
+size_t ReadPiece(int rate, size_t most) {
+    return std::clamp<size_t>(static_cast<size_t>(rate / kReadsPerSecond), 1, most);
 }
 
 int Milliseconds(std::chrono::steady_clock::duration span) {
@@ -73,10 +80,14 @@ int Simulator::run() {
             else
                 lineOpened();
         }
+        // A slowed host does not look at what the caller sent until its next
+        // read is due.
+        const bool paused = readPaused(Clock::now());
+        const auto lineEvents =
+            static_cast<short>((paused ? 0 : POLLIN) | (output_.empty() ? 0 : POLLOUT));
         pollfd *const lineWatch = slaveOpen_ ? &watched[count++] : nullptr;
         if (lineWatch != nullptr)
-            *lineWatch = {master_, static_cast<short>(output_.empty() ? POLLIN : POLLIN | POLLOUT),
-                          0};
+            *lineWatch = {master_, lineEvents, 0};
         pollfd *const listenWatch = listener_ >= 0 ? &watched[count++] : nullptr;
         if (listenWatch != nullptr)
             *listenWatch = {listener_, POLLIN, 0};
@@ -94,12 +105,14 @@ int Simulator::run() {
             acceptControl();
         if (lineWatch == nullptr)
             continue;
+        const bool hungUp = (lineWatch->revents & (POLLHUP | POLLERR)) != 0;
         if ((lineWatch->revents & POLLIN) != 0)
-            readLine(Clock::now());
+            readLine(Clock::now(), scenario_.readRate > 0);
+        else if (paused && hungUp)
+            readLine(Clock::now(), false); // what the caller sent before it went, then EIO
         if (slaveOpen_ && (lineWatch->revents & POLLOUT) != 0)
             writeOut();
-        if (slaveOpen_ && (lineWatch->revents & (POLLHUP | POLLERR)) != 0 &&
-            (lineWatch->revents & POLLIN) == 0)
+        if (slaveOpen_ && hungUp && (lineWatch->revents & POLLIN) == 0)
             lineClosed();
     }
     return 0;
@@ -194,10 +207,16 @@ void Simulator::tellCarrier() {
     ::send(control_, line.constData(), static_cast<size_t>(line.size()), MSG_NOSIGNAL);
 }
 
-void Simulator::readLine(TimePoint now) {
+bool Simulator::readPaused(TimePoint now) const {
+    return scenario_.readRate > 0 && now < readDue_;
+}
+
+// Paced, one piece is read, and the next is due when the rate allows.
+void Simulator::readLine(TimePoint now, bool paced) {
     char buffer[4096];
+    const size_t most = paced ? ReadPiece(scenario_.readRate, sizeof buffer) : sizeof buffer;
     for (;;) {
-        const ssize_t got = ::read(master_, buffer, sizeof buffer);
+        const ssize_t got = ::read(master_, buffer, most);
         if (got > 0) {
             const QByteArray bytes(buffer, static_cast<qsizetype>(got));
             if (online_) {
@@ -206,7 +225,10 @@ void Simulator::readLine(TimePoint now) {
                 for (const char c : bytes)
                     modemByte(c, now);
             }
-            continue;
+            if (!paced)
+                continue;
+            readDue_ = now + std::chrono::microseconds(got * 1'000'000LL / scenario_.readRate);
+            return;
         }
         if (got < 0 && (errno == EAGAIN || errno == EINTR))
             return;
@@ -273,6 +295,8 @@ std::optional<Simulator::TimePoint> Simulator::nextDeadline() const {
     };
     if (escapeDue_)
         consider(*escapeDue_);
+    if (slaveOpen_ && readPaused(Clock::now()))
+        consider(readDue_);
     if (script_ != nullptr && callUp_ &&
         (wait_ == HostWait::Timer || wait_ == HostWait::Pieces || wait_ == HostWait::Expect ||
          (wait_ == HostWait::Answer && due_ != TimePoint::max())))

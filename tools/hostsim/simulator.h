@@ -48,7 +48,8 @@ class Simulator {
     // The line.
     void lineOpened();
     void lineClosed();
-    void readLine(TimePoint now);
+    bool readPaused(TimePoint now) const;
+    void readLine(TimePoint now, bool paced);
     void writeOut();
     void queue(const QByteArray &bytes, const QByteArray &traceAfter = {});
     void pumpBabble();
@@ -91,6 +92,7 @@ class Simulator {
     QByteArray command_;
     std::optional<TimePoint> dialDue_;
     TimePoint lastFromLine_;
+    TimePoint readDue_; // a slowed host's next read
     std::optional<TimePoint> escapeDue_;
 
     // Host.
