@@ -37,26 +37,6 @@ bool HoldsNoCarrier(const QByteArray &text) {
     return false;
 }
 
-// Failures after which the port is of no more use. Qt 6.4 repeats some of
-// them without end while the port stays open. It also gives ResourceError
-// for a full device (EAGAIN) when made to write at once (flush()); nothing
-// here does that, and the call's own output goes around it (SerialLine), so
-// from the port it means the device is gone (EIO).
-bool IsFatal(QSerialPort::SerialPortError error) {
-    switch (error) {
-    case QSerialPort::DeviceNotFoundError:
-    case QSerialPort::PermissionError:
-    case QSerialPort::OpenError:
-    case QSerialPort::WriteError:
-    case QSerialPort::ReadError:
-    case QSerialPort::ResourceError:
-    case QSerialPort::UnknownError:
-        return true;
-    default:
-        return false;
-    }
-}
-
 const char *DialRefusalName(DialRefusal refusal) {
     switch (refusal) {
     case DialRefusal::None:
@@ -376,7 +356,7 @@ void HayesTelephony::onTimeout() {
 }
 
 void HayesTelephony::onPortError(QSerialPort::SerialPortError error) {
-    if (IsFatal(error))
+    if (IsPortFailure(error))
         onLineFailed();
 }
 

@@ -232,19 +232,8 @@ void ModemProbe::onTimeout() {
 }
 
 void ModemProbe::onPortError(QSerialPort::SerialPortError error) {
-    switch (error) {
-    case QSerialPort::DeviceNotFoundError:
-    case QSerialPort::PermissionError:
-    case QSerialPort::OpenError:
-    case QSerialPort::WriteError:
-    case QSerialPort::ReadError:
-    case QSerialPort::ResourceError:
-    case QSerialPort::UnknownError:
+    if (IsPortFailure(error))
         finishPort(PortOutcome::Failed);
-        break;
-    default:
-        break;
-    }
 }
 
 void ModemProbe::finishPort(PortOutcome outcome, const QByteArray &text) {

@@ -62,3 +62,23 @@ OpenFailure WhyNotOpened(const QSerialPort &port, const QByteArray &device) {
         return OpenFailure::Other;
     }
 }
+
+// Failures after which the port is of no more use. Qt 6.4 repeats some of
+// them without end while the port stays open. It also gives ResourceError
+// for a full device (EAGAIN) when made to write at once (flush()); nothing
+// here does that, and the call's own output goes around it (SerialLine), so
+// from the port it means the device is gone (EIO).
+bool IsPortFailure(QSerialPort::SerialPortError error) {
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+    case QSerialPort::PermissionError:
+    case QSerialPort::OpenError:
+    case QSerialPort::WriteError:
+    case QSerialPort::ReadError:
+    case QSerialPort::ResourceError:
+    case QSerialPort::UnknownError:
+        return true;
+    default:
+        return false;
+    }
+}

@@ -1,8 +1,7 @@
 #pragma once
 
 #include <QByteArray>
-
-class QSerialPort;
+#include <QSerialPort>
 
 // Opens the port for reading and writing, as QSerialPort::open does, but
 // never hangs on what stands at its lock file's name: Qt Serial Port reads
@@ -24,3 +23,6 @@ enum class OpenFailure {
 
 // Why the open of the port, whose device is at the path, failed.
 OpenFailure WhyNotOpened(const QSerialPort &port, const QByteArray &device);
+
+// Whether the port's error means it is of no more use.
+bool IsPortFailure(QSerialPort::SerialPortError error);
