@@ -3,12 +3,11 @@
 #include "code_page.h"
 #include "private_folder.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
-#include <cerrno>
+#include <algorithm>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -52,6 +51,17 @@ bool sync(QSettings &settings) {
 
 } // namespace
 
+bool SettingsStore::apply(const QByteArray &app, const QList<SettingsChange> &changes) {
+    bool kept = true;
+    for (const SettingsChange &change : changes) {
+        const bool done = change.kind == SettingsChange::Kind::DeleteSection
+                              ? deleteSection(app, change.section)
+                              : write(app, change.section, change.key, change.value);
+        kept = done && kept;
+    }
+    return kept;
+}
+
 QByteArray SettingsStore::readPath(const QByteArray &app, const QByteArray &section,
                                    const QByteArray &key) {
     return QFile::encodeName(FromCodePage(read(app, section, key)));
@@ -73,13 +83,15 @@ QString IniSettingsStore::readText(const QByteArray &app, const QByteArray &sect
     return settings.value(keyPath(section, key)).toString();
 }
 
-bool IniSettingsStore::writeText(const QByteArray &app, const QByteArray &section,
-                                 const QByteArray &key, const QString &value) {
+bool IniSettingsStore::edit(const QByteArray &app, bool create,
+                            const std::function<void(QSettings &)> &edits) {
     const QString path = filePath(app);
-    if (!preparePrivateFile(path, true))
+    if (!create && !QFileInfo::exists(path))
+        return true;
+    if (!preparePrivateFile(path, create))
         return false;
     QSettings settings(path, QSettings::IniFormat);
-    settings.setValue(keyPath(section, key), value);
+    edits(settings);
     return sync(settings);
 }
 
@@ -90,7 +102,25 @@ QByteArray IniSettingsStore::read(const QByteArray &app, const QByteArray &secti
 
 bool IniSettingsStore::write(const QByteArray &app, const QByteArray &section,
                              const QByteArray &key, const QByteArray &value) {
-    return writeText(app, section, key, FromCodePage(value));
+    return apply(app, {{SettingsChange::Kind::Save, section, key, value}});
+}
+
+bool IniSettingsStore::deleteSection(const QByteArray &app, const QByteArray &section) {
+    return apply(app, {{SettingsChange::Kind::DeleteSection, section, {}, {}}});
+}
+
+bool IniSettingsStore::apply(const QByteArray &app, const QList<SettingsChange> &changes) {
+    const bool saves = std::any_of(changes.begin(), changes.end(), [](const SettingsChange &c) {
+        return c.kind == SettingsChange::Kind::Save;
+    });
+    return edit(app, saves, [&](QSettings &settings) {
+        for (const SettingsChange &change : changes) {
+            if (change.kind == SettingsChange::Kind::DeleteSection)
+                settings.remove(QString::fromLatin1(change.section));
+            else
+                settings.setValue(keyPath(change.section, change.key), FromCodePage(change.value));
+        }
+    });
 }
 
 QByteArray IniSettingsStore::readPath(const QByteArray &app, const QByteArray &section,
@@ -100,18 +130,9 @@ QByteArray IniSettingsStore::readPath(const QByteArray &app, const QByteArray &s
 
 bool IniSettingsStore::writePath(const QByteArray &app, const QByteArray &section,
                                  const QByteArray &key, const QByteArray &path) {
-    return writeText(app, section, key, QFile::decodeName(path));
-}
-
-bool IniSettingsStore::deleteSection(const QByteArray &app, const QByteArray &section) {
-    const QString path = filePath(app);
-    if (!QFileInfo::exists(path))
-        return true;
-    if (!preparePrivateFile(path, false))
-        return false;
-    QSettings settings(path, QSettings::IniFormat);
-    settings.remove(QString::fromLatin1(section));
-    return sync(settings);
+    return edit(app, true, [&](QSettings &settings) {
+        settings.setValue(keyPath(section, key), QFile::decodeName(path));
+    });
 }
 
 SettingsStore &settingsStore() {
@@ -134,6 +155,19 @@ bool SaveSetting(const QByteArray &app, const QByteArray &section, const QByteAr
 
 bool DeleteSetting(const QByteArray &app, const QByteArray &section) {
     return settingsStore().deleteSection(app, section);
+}
+
+void SettingsWriter::save(const QByteArray &section, const QByteArray &key,
+                          const QByteArray &value) {
+    changes_.append({SettingsChange::Kind::Save, section, key, value});
+}
+
+void SettingsWriter::deleteSection(const QByteArray &section) {
+    changes_.append({SettingsChange::Kind::DeleteSection, section, {}, {}});
+}
+
+bool SettingsWriter::commit() const {
+    return changes_.isEmpty() || settingsStore().apply(app_, changes_);
 }
 
 QByteArray GetPathSetting(const QByteArray &app, const QByteArray &section, const QByteArray &key) {

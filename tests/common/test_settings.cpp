@@ -1,3 +1,4 @@
+#include "file_writes.h"
 #include "program_folder.h"
 #include "settings.h"
 
@@ -26,6 +27,32 @@ mode_t modeOf(const QString &path) {
     return info.st_mode & 07777;
 }
 
+// The changes of a save: pages stored over older ones, a section taken out
+// and made anew.
+void makeChanges(SettingsWriter &writer) {
+    writer.save("Page1", "FirstName", "Mary");
+    writer.save("Page1", "SurName", "O'Brien");
+    writer.save("Page2", "Connection", "0");
+    writer.save("Page2", "ConnectPh", "02 7010 5678\tSydney");
+    writer.save("Page3", "CV", "two\r\nlines");
+    writer.save("Page4", "HeardAbout", "");
+    writer.deleteSection("Location");
+    writer.save("Location", "Name", "Cabin");
+    writer.save("Location", "Current", "1");
+}
+
+void makeChangesOneByOne() {
+    SaveSetting(kApp, "Page1", "FirstName", "Mary");
+    SaveSetting(kApp, "Page1", "SurName", "O'Brien");
+    SaveSetting(kApp, "Page2", "Connection", "0");
+    SaveSetting(kApp, "Page2", "ConnectPh", "02 7010 5678\tSydney");
+    SaveSetting(kApp, "Page3", "CV", "two\r\nlines");
+    SaveSetting(kApp, "Page4", "HeardAbout", "");
+    DeleteSetting(kApp, "Location");
+    SaveSetting(kApp, "Location", "Name", "Cabin");
+    SaveSetting(kApp, "Location", "Current", "1");
+}
+
 } // namespace
 
 class SettingsTest : public QObject {
@@ -38,6 +65,8 @@ class SettingsTest : public QObject {
     void textsAndPathsAsTheyRead_data();
     void textsAndPathsAsTheyRead();
     void unwritableOrDamagedStores();
+    void changesWrittenAtOnce_data();
+    void changesWrittenAtOnce();
 
   private:
     std::unique_ptr<ProgramFolder> machine_;
@@ -108,6 +137,48 @@ void SettingsTest::unwritableOrDamagedStores() {
     junk.write(QByteArray("\x00\x01\xff garbage", 12));
     junk.close();
     QCOMPARE(GetSetting(kApp, "Properties", "AppPath"), QByteArray());
+}
+
+// What the settings file held before the changes.
+void SettingsTest::changesWrittenAtOnce_data() {
+    QTest::addColumn<QByteArray>("before");
+    QTest::newRow("no file yet") << QByteArray();
+    QTest::newRow("other sections first")
+        << QByteArray("[Properties]\nAppPath=/opt/kestrune\n\n[Modem]\nDevice=/dev/ttyS0\n");
+    QTest::newRow("pages out of order, a section to replace")
+        << QByteArray("[Page3]\nNickName=OLD\n\n[Location]\nName=Office\nName2=Home\n\n"
+                      "[Page1]\nZ=1\nFirstName=Old\n");
+}
+
+// A writer's changes reach the file in one write, and leave it as the same
+// changes made one at a time do: the same sections and keys in the same
+// order, the file private.
+void SettingsTest::changesWrittenAtOnce() {
+    QFETCH(QByteArray, before);
+    QByteArray expected;
+    for (const bool atOnce : {false, true}) {
+        const ProgramFolder machine;
+        QVERIFY(QDir().mkpath(QFileInfo(settingsFile()).absolutePath()));
+        if (!before.isEmpty()) {
+            QFile file(settingsFile());
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(before) == before.size());
+        }
+        FileWrites writes(settingsFile());
+        if (atOnce) {
+            SettingsWriter writer(kApp);
+            makeChanges(writer);
+            QVERIFY(writer.commit());
+            QCOMPARE(writes.count(), 1);
+            QCOMPARE(fileText(), expected);
+        } else {
+            makeChangesOneByOne();
+            QCOMPARE_GE(writes.count(), 8);
+            expected = fileText();
+        }
+        QCOMPARE(modeOf(settingsFile()), 0600u);
+        QCOMPARE(GetSetting(kApp, "Page2", "ConnectPh"), QByteArray("02 7010 5678\tSydney"));
+        QCOMPARE(GetSetting(kApp, "Location", "Name2"), QByteArray());
+    }
 }
 
 QTEST_GUILESS_MAIN(SettingsTest)
