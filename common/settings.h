@@ -4,8 +4,20 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class QSettings;
+
+// The most a settings file may hold. Ours stay within a few kilobytes; a
+// larger one is neither read nor written, as taking it apart would hold the
+// program up for seconds and swamp its memory.
+inline constexpr qint64 kSettingsFileLimit = 1024 * 1024;
+
+// A settings file over kSettingsFileLimit: where it is and its size.
+struct OversizedSettings {
+    QString file;
+    qint64 size = 0;
+};
 
 // One change to an application's settings: a text stored under a key, or a
 // whole section removed.
@@ -33,6 +45,10 @@ class SettingsStore {
     // one makes them one at a time.
     virtual bool apply(const QByteArray &app, const QList<SettingsChange> &changes);
 
+    // Set when the application's settings are kept in a file too large to
+    // be used; looked at without reading the file. None here.
+    virtual std::optional<OversizedSettings> oversized(const QByteArray &app);
+
     // A store that keeps code-page texts only keeps the path as one: a
     // character the code page lacks is lost.
     virtual QByteArray readPath(const QByteArray &app, const QByteArray &section,
@@ -44,9 +60,11 @@ class SettingsStore {
 // One INI file per application under the user's configuration folder
 // ($XDG_CONFIG_HOME/Kestrune/<application>.ini on Linux), readable by its
 // owner only: it holds the subscriber's password. Its texts are the
-// settings' characters (UTF-8 in the file), paths as they read. Each write,
-// and each apply however many changes it holds, replaces the file once,
-// whole: it holds either all the changes or none.
+// settings' characters (UTF-8 in the file), paths as they read. A file over
+// kSettingsFileLimit, or anything but a plain file, reads as empty and is
+// left as it is: every write to it fails. Each write, and each apply
+// however many changes it holds, replaces the file once, whole: it holds
+// either all the changes or none.
 class IniSettingsStore final : public SettingsStore {
   public:
     static QString filePath(const QByteArray &app);
@@ -57,6 +75,7 @@ class IniSettingsStore final : public SettingsStore {
                const QByteArray &value) override;
     bool deleteSection(const QByteArray &app, const QByteArray &section) override;
     bool apply(const QByteArray &app, const QList<SettingsChange> &changes) override;
+    std::optional<OversizedSettings> oversized(const QByteArray &app) override;
     QByteArray readPath(const QByteArray &app, const QByteArray &section,
                         const QByteArray &key) override;
     bool writePath(const QByteArray &app, const QByteArray &section, const QByteArray &key,
@@ -95,6 +114,9 @@ class SettingsWriter {
     QByteArray app_;
     QList<SettingsChange> changes_;
 };
+
+// Set when the application's settings file is too large to be used.
+std::optional<OversizedSettings> OversizedSettingsFile(const QByteArray &app);
 
 // A setting that holds a path, read and written in the file system's
 // encoding: a folder whose name is not ASCII is kept as it reads.

@@ -6,6 +6,7 @@
 #include "settings.h"
 #include "startup.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -114,6 +115,21 @@ class SavedDetailsTest : public QObject {
         QCOMPARE(writes.count(), 2);
         QCOMPARE(FileText(), kModem + '\n' + kProperties);
         QCOMPARE(Dialled(), QByteArray("02 70105678"));
+    }
+
+    // A settings file too large to be ours keeps its bytes; the number to
+    // dial is still written.
+    void oversizedFileLeftAsItIs() {
+        QByteArray text = kProperties + "\n[Notes]\n";
+        while (text.size() <= kSettingsFileLimit)
+            text += "Note" + QByteArray::number(text.size()) + "=" + QByteArray(50, 'n') + '\n';
+        QVERIFY(WriteFileText(text));
+        StoreRegistrationDetails(Entries());
+        DeleteRegistrationDetails();
+        QCOMPARE(QCryptographicHash::hash(FileText(), QCryptographicHash::Sha256),
+                 QCryptographicHash::hash(text, QCryptographicHash::Sha256));
+        QCOMPARE(Dialled(), QByteArray("02 70105678"));
+        QCOMPARE(ReadRegistrationDetails().txtFirstName, QByteArray());
     }
 
   private:
