@@ -1,8 +1,9 @@
 // Measures Submit's save of the wizard's entries into a per-user settings
-// file that already holds BYTES bytes (1 MiB unless given), SAVES times (5
-// unless given): the median and slowest time of a save, and the resident
-// memory before the first save and at its peak through them. The file and
-// the registry store lie in a temporary folder.
+// file that holds BYTES bytes (1 MiB unless given) before each save, SAVES
+// times (5 unless given): the median and slowest time of a save, whether
+// the file kept the entries, and the resident memory before the first save
+// and at its peak through them. The file and the registry store lie in a
+// temporary folder.
 //
 //   settings_save [BYTES [SAVES]]
 //
@@ -90,26 +91,32 @@ int main(int argc, char *argv[]) {
     qputenv("KESTRUNE_REGISTRY", QFile::encodeName(dir.filePath(QStringLiteral("registry.db"))));
     const QString path = IniSettingsStore::filePath(kSettingsApp);
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(SettingsText(bytes)) != bytes)
-        return 1;
-    file.close();
-
+    const QByteArray text = SettingsText(bytes);
     const WizardEntries entries = Entries();
     QList<double> times;
-    ResetPeak();
-    const long before = StatusKiB("VmRSS");
+    long before = -1;
     for (int save = 0; save < saves; ++save) {
+        // Every save finds the same file: the last one added the pages.
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+            return 1;
+        file.close();
+        if (before < 0) {
+            ResetPeak();
+            before = StatusKiB("VmRSS");
+        }
         QElapsedTimer timer;
         timer.start();
         StoreRegistrationDetails(entries);
         times.append(static_cast<double>(timer.nsecsElapsed()) / 1e6);
     }
     const long peak = StatusKiB("VmHWM");
+    QFile saved(path);
+    const bool kept = saved.open(QIODevice::ReadOnly) && saved.readAll().contains("[Page1]");
     std::sort(times.begin(), times.end());
-    std::printf("settings file %lld bytes, %d saves: median %.1f ms, slowest %.1f ms; "
+    std::printf("settings file %lld bytes, %d saves (%s): median %.1f ms, slowest %.1f ms; "
                 "resident before the first %ld KiB, peak %ld KiB\n",
-                static_cast<long long>(QFileInfo(path).size()), saves, times[times.size() / 2],
-                times.last(), before, peak);
-    return GetSetting(kSettingsApp, "Page1", "FirstName") == entries.txtFirstName ? 0 : 1;
+                static_cast<long long>(bytes), saves, kept ? "kept" : "refused",
+                times[times.size() / 2], times.last(), before, peak);
+    return 0;
 }
