@@ -1,5 +1,6 @@
 #include "startup.h"
 
+#include "code_page.h"
 #include "frmColors.h"
 #include "frmSplash.h"
 #include "frmTerms.h"
@@ -16,10 +17,12 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
 constexpr char kSeparator = '/';
+constexpr char kStartupTitle[] = "Kestrune";
 const char *const kSection = "Properties";
 const char *const kAppPathKey = "AppPath";
 
@@ -32,6 +35,24 @@ QByteArray applyAppPathRule(QByteArray value) {
     else
         value += kSeparator;
     return value;
+}
+
+// A settings file too large to be ours is not read at all: the user is told
+// where it is, and it is left as it is.
+bool CheckSettingsFileSize() {
+    const std::optional<OversizedSettings> oversized = OversizedSettingsFile(kSettingsApp);
+    if (!oversized)
+        return true;
+    ui().beep();
+    ui().msgBox("The Registration program cannot use its settings file\r\n" +
+                    ToCodePage(oversized->file) + "\r\nbecause it is larger than " +
+                    QByteArray::number(kSettingsFileLimit / (1024 * 1024)) + " MiB (" +
+                    QByteArray::number(oversized->size) +
+                    " bytes). The file has been left as it is.\r\n"
+                    "Please move it elsewhere and start the program again, or contact Kestrune "
+                    "support.",
+                MsgButtons::Ok, MsgIcon::Critical, kStartupTitle);
+    return false;
 }
 
 } // namespace
@@ -55,7 +76,7 @@ bool FindAppPath(QByteArray &appPath) {
         ui().beep();
         ui().msgBox("The Registration program has not been initialised correctly. Please contact "
                     "support.",
-                    MsgButtons::Ok, MsgIcon::Critical, "Kestrune");
+                    MsgButtons::Ok, MsgIcon::Critical, kStartupTitle);
         return false;
     }
     appPath = applyAppPathRule(GetPathSetting(kSettingsApp, kSection, kAppPathKey));
@@ -66,7 +87,8 @@ void Main(const std::function<void()> &showRegistration) {
     using namespace modKestenrol;
     modKestenrol::SetFramingCharacters();
 
-    if (!CheckStoreAccess(kRegistrationTitle) || !FindAppPath(gAppPath)) {
+    if (!CheckStoreAccess(kRegistrationTitle) || !CheckSettingsFileSize() ||
+        !FindAppPath(gAppPath)) {
         ui().endProgram(EXIT_FAILURE);
         return;
     }

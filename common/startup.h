@@ -18,6 +18,7 @@ bool FindAppPath(QByteArray &appPath);
 // The program's start-up: framing characters, program folder, splash, terms,
 // background tile, then showRegistration opens the wizard window. Ends the
 // program (through the modal seam) when it cannot go on: with exit status 1
-// for a user outside the registry store's group or without a program folder,
-// 0 when the terms are not accepted.
+// for a user outside the registry store's group, a settings file over
+// kSettingsFileLimit (left unread) or no program folder, 0 when the terms
+// are not accepted.
 void Main(const std::function<void()> &showRegistration);

@@ -20,8 +20,8 @@ struct StoredEntry {
     ListPick E::*pick = nullptr;
 };
 
-// In the order they are written; the connection choice and DialNumber go
-// between Page1 and Page3.
+// In the order they are written; the connection choice goes between Page1
+// and Page3.
 const std::array<StoredEntry, 9> kPage1 = {{
     {"Page1", "FirstName", &E::txtFirstName},
     {"Page1", "SurName", &E::txtSurname},
@@ -48,9 +48,10 @@ const std::array<StoredEntry, 7> kPage3And4 = {{
 const std::array<const char *, 4> kSections = {"Page1", "Page2", "Page3", "Page4"};
 
 template <std::size_t N>
-void Store(const std::array<StoredEntry, N> &stored, const WizardEntries &entries) {
+void Store(const std::array<StoredEntry, N> &stored, const WizardEntries &entries,
+           SettingsWriter &writer) {
     for (const StoredEntry &entry : stored) {
-        SaveSetting(kSettingsApp, entry.section, entry.key,
+        writer.save(entry.section, entry.key,
                     entry.text != nullptr ? entries.*entry.text
                                           : (entries.*entry.pick).value_or(QByteArray()));
     }
@@ -90,14 +91,16 @@ QByteArray DialNumberFor(const WizardEntries &entries) {
 }
 
 void StoreRegistrationDetails(const WizardEntries &entries) {
-    Store(kPage1, entries);
+    SettingsWriter writer(kSettingsApp);
+    Store(kPage1, entries, writer);
     const bool existing = entries.optConnection == 0;
-    SaveSetting(kSettingsApp, kConnectionSection, kConnectionKey, existing ? "0" : "1");
-    SaveSetting(kSettingsApp, kConnectionSection, kConnectPhKey,
+    writer.save(kConnectionSection, kConnectionKey, existing ? "0" : "1");
+    writer.save(kConnectionSection, kConnectPhKey,
                 existing ? entries.lstExisting.value_or(QByteArray()) : entries.txtAlternative);
+    Store(kPage3And4, entries, writer);
+    writer.commit();
     RegWriteString(winreg::HKEY_LOCAL_MACHINE, kServiceKey, kDialNumberValue,
                    DialNumberFor(entries));
-    Store(kPage3And4, entries);
 }
 
 WizardEntries ReadRegistrationDetails() {
@@ -116,6 +119,8 @@ WizardEntries ReadRegistrationDetails() {
 }
 
 void DeleteRegistrationDetails() {
+    SettingsWriter writer(kSettingsApp);
     for (const char *section : kSections)
-        DeleteSetting(kSettingsApp, section);
+        writer.deleteSection(section);
+    writer.commit();
 }

@@ -18,9 +18,9 @@ inline constexpr std::int16_t kNoConnection = -1;
 // alternative number without the blanks at its ends.
 QByteArray DialNumberFor(const WizardEntries &entries);
 
-// Writes every entry, section by section, and between the pages' sections
-// DialNumber under the service key. A value that cannot be written is
-// skipped.
+// Writes every entry, section by section, in one write of the settings,
+// then DialNumber under the service key. When the settings cannot be
+// written, none of the entries is kept and DialNumber still is.
 void StoreRegistrationDetails(const WizardEntries &entries);
 
 // The stored entries, every text empty when nothing is stored. The stored
@@ -30,5 +30,5 @@ void StoreRegistrationDetails(const WizardEntries &entries);
 // offers it.
 WizardEntries ReadRegistrationDetails();
 
-// Removes the four sections; DialNumber stays.
+// Removes the four sections in one write of the settings; DialNumber stays.
 void DeleteRegistrationDetails();

@@ -17,8 +17,8 @@ QByteArray ReadLocationSetting(const char *key, int number = 1) {
     return Trim(GetSetting(kSettingsApp, kLocationSection, NumberedKey(key, number)));
 }
 
-bool WriteLocationSetting(const char *key, int number, const QByteArray &value) {
-    return SaveSetting(kSettingsApp, kLocationSection, NumberedKey(key, number), value);
+QByteArray CurrentText(int index) {
+    return QByteArray::number(index + 1);
 }
 
 } // namespace
@@ -65,18 +65,19 @@ bool SaveLocations(const DiallingLocations &locations) {
     if (std::any_of(locations.list.begin(), locations.list.end(),
                     [](const DiallingLocation &l) { return !LocationProblem(l).isEmpty(); }))
         return false;
-    if (!DeleteSetting(kSettingsApp, kLocationSection))
-        return false;
+    SettingsWriter writer(kSettingsApp);
+    writer.deleteSection(kLocationSection);
     for (int number = 1; number <= count; ++number) {
         const DiallingLocation &location = locations.list[number - 1];
-        if (!WriteLocationSetting("Name", number, Trim(location.name)) ||
-            !WriteLocationSetting("Prefix", number, location.outsideLine) ||
-            !WriteLocationSetting("Dialing", number, location.pulse ? kPulse : kTone))
-            return false;
+        writer.save(kLocationSection, NumberedKey("Name", number), Trim(location.name));
+        writer.save(kLocationSection, NumberedKey("Prefix", number), location.outsideLine);
+        writer.save(kLocationSection, NumberedKey("Dialing", number),
+                    location.pulse ? kPulse : kTone);
     }
-    return SaveCurrentLocation(locations.current);
+    writer.save(kLocationSection, "Current", CurrentText(locations.current));
+    return writer.commit();
 }
 
 bool SaveCurrentLocation(int index) {
-    return WriteLocationSetting("Current", 1, QByteArray::number(index + 1));
+    return SaveSetting(kSettingsApp, kLocationSection, "Current", CurrentText(index));
 }

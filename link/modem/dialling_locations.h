@@ -35,8 +35,9 @@ DiallingLocations ReadLocations();
 // Why a location cannot be stored; empty when it can.
 QByteArray LocationProblem(const DiallingLocation &location);
 
-// Replaces the stored locations. False when one of them has a problem or
-// the settings could not be written.
+// Replaces the stored locations, in one write of the settings. False when
+// one of them has a problem or the settings could not be written; the
+// stored ones then stay as they were.
 bool SaveLocations(const DiallingLocations &locations);
 
 // Makes the location of that index the one in use.

@@ -65,8 +65,8 @@ int SaveModem(const ModemEntry &modem, const QByteArray &device, const QByteArra
             return -1;
         number = listedCount + 1;
     }
-    if (!SaveSetting(kSettingsApp, kModemSection, NumberedKey("Device", number), device) ||
-        !SaveSetting(kSettingsApp, kModemSection, NumberedKey("Init", number), initString))
-        return -1;
-    return number - 1;
+    SettingsWriter writer(kSettingsApp);
+    writer.save(kModemSection, NumberedKey("Device", number), device);
+    writer.save(kModemSection, NumberedKey("Init", number), initString);
+    return writer.commit() ? number - 1 : -1;
 }

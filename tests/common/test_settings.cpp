@@ -1,10 +1,15 @@
+#include "file_writes.h"
 #include "program_folder.h"
 #include "settings.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QtTest>
 #include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -26,6 +31,56 @@ mode_t modeOf(const QString &path) {
     return info.st_mode & 07777;
 }
 
+// The content of a plain file as a digest, read in pieces (it may be large).
+QByteArray digestOf(const QString &path) {
+    if (!QFileInfo(path).isFile())
+        return {};
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+        return {};
+    return hash.result();
+}
+
+// A settings file of the given size whose first page holds a first name;
+// the rest is short keys of a section of its own, or nothing but zero
+// bytes when sparse.
+bool writeSettingsFile(const QString &path, qint64 size, bool sparse) {
+    QByteArray text = "[Page1]\nFirstName=Mary\n\n[Notes]\n";
+    for (int line = 0; !sparse && text.size() < size; ++line)
+        text += "Note" + QByteArray::number(line) + "=" + QByteArray(40, 'n') + '\n';
+    text.truncate(size);
+    QFile file(path);
+    return QDir().mkpath(QFileInfo(path).absolutePath()) && file.open(QIODevice::WriteOnly) &&
+           file.write(text) == text.size() && file.resize(size);
+}
+
+// The changes of a save: pages stored over older ones, a section taken out
+// and made anew.
+void makeChanges(SettingsWriter &writer) {
+    writer.save("Page1", "FirstName", "Mary");
+    writer.save("Page1", "SurName", "O'Brien");
+    writer.save("Page2", "Connection", "0");
+    writer.save("Page2", "ConnectPh", "02 7010 5678\tSydney");
+    writer.save("Page3", "CV", "two\r\nlines");
+    writer.save("Page4", "HeardAbout", "");
+    writer.deleteSection("Location");
+    writer.save("Location", "Name", "Cabin");
+    writer.save("Location", "Current", "1");
+}
+
+void makeChangesOneByOne() {
+    SaveSetting(kApp, "Page1", "FirstName", "Mary");
+    SaveSetting(kApp, "Page1", "SurName", "O'Brien");
+    SaveSetting(kApp, "Page2", "Connection", "0");
+    SaveSetting(kApp, "Page2", "ConnectPh", "02 7010 5678\tSydney");
+    SaveSetting(kApp, "Page3", "CV", "two\r\nlines");
+    SaveSetting(kApp, "Page4", "HeardAbout", "");
+    DeleteSetting(kApp, "Location");
+    SaveSetting(kApp, "Location", "Name", "Cabin");
+    SaveSetting(kApp, "Location", "Current", "1");
+}
+
 } // namespace
 
 class SettingsTest : public QObject {
@@ -38,6 +93,10 @@ class SettingsTest : public QObject {
     void textsAndPathsAsTheyRead_data();
     void textsAndPathsAsTheyRead();
     void unwritableOrDamagedStores();
+    void changesWrittenAtOnce_data();
+    void changesWrittenAtOnce();
+    void unusableFilesLeftAsTheyAre_data();
+    void unusableFilesLeftAsTheyAre();
 
   private:
     std::unique_ptr<ProgramFolder> machine_;
@@ -108,6 +167,103 @@ void SettingsTest::unwritableOrDamagedStores() {
     junk.write(QByteArray("\x00\x01\xff garbage", 12));
     junk.close();
     QCOMPARE(GetSetting(kApp, "Properties", "AppPath"), QByteArray());
+}
+
+// What the settings file held before the changes.
+void SettingsTest::changesWrittenAtOnce_data() {
+    QTest::addColumn<QByteArray>("before");
+    QTest::newRow("no file yet") << QByteArray();
+    QTest::newRow("other sections first")
+        << QByteArray("[Properties]\nAppPath=/opt/kestrune\n\n[Modem]\nDevice=/dev/ttyS0\n");
+    QTest::newRow("pages out of order, a section to replace")
+        << QByteArray("[Page3]\nNickName=OLD\n\n[Location]\nName=Office\nName2=Home\n\n"
+                      "[Page1]\nZ=1\nFirstName=Old\n");
+}
+
+// A writer's changes reach the file in one write, and leave it as the same
+// changes made one at a time do: the same sections and keys in the same
+// order, the file private.
+void SettingsTest::changesWrittenAtOnce() {
+    QFETCH(QByteArray, before);
+    QByteArray expected;
+    for (const bool atOnce : {false, true}) {
+        const ProgramFolder machine;
+        QVERIFY(QDir().mkpath(QFileInfo(settingsFile()).absolutePath()));
+        if (!before.isEmpty()) {
+            QFile file(settingsFile());
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(before) == before.size());
+        }
+        FileWrites writes(settingsFile());
+        if (atOnce) {
+            SettingsWriter writer(kApp);
+            makeChanges(writer);
+            QVERIFY(writer.commit());
+            QCOMPARE(writes.count(), 1);
+            QCOMPARE(fileText(), expected);
+        } else {
+            makeChangesOneByOne();
+            QCOMPARE_GE(writes.count(), 8);
+            expected = fileText();
+        }
+        QCOMPARE(modeOf(settingsFile()), 0600u);
+        QCOMPARE(GetSetting(kApp, "Page2", "ConnectPh"), QByteArray("02 7010 5678\tSydney"));
+        QCOMPARE(GetSetting(kApp, "Location", "Name2"), QByteArray());
+    }
+}
+
+// What is at the settings file's place, and whether the settings in it are
+// used.
+void SettingsTest::unusableFilesLeftAsTheyAre_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<bool>("used");
+    QTest::newRow("a file of 1 MiB") << u"file"_s << kSettingsFileLimit << true;
+    QTest::newRow("a file of 1 MiB and a byte") << u"file"_s << kSettingsFileLimit + 1 << false;
+    QTest::newRow("a sparse file of 50 MB") << u"sparse"_s << qint64(50'000'000) << false;
+    QTest::newRow("a pipe") << u"pipe"_s << qint64(0) << false;
+    QTest::newRow("a folder") << u"folder"_s << qint64(0) << false;
+}
+
+// A file that is too large, or no plain file, is neither read nor written:
+// it reads as empty, every write fails, and it keeps its bytes and mode.
+void SettingsTest::unusableFilesLeftAsTheyAre() {
+    QFETCH(QString, kind);
+    QFETCH(qint64, size);
+    QFETCH(bool, used);
+    const QString path = settingsFile();
+    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+    if (kind == u"pipe"_s)
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+    else if (kind == u"folder"_s)
+        QVERIFY(QDir().mkpath(path));
+    else
+        QVERIFY(writeSettingsFile(path, size, kind == u"sparse"_s));
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
+    const QByteArray digest = digestOf(path);
+    const qint64 sizeBefore = QFileInfo(path).size();
+
+    QCOMPARE(GetSetting(kApp, "Page1", "FirstName"), used ? QByteArray("Mary") : QByteArray());
+    const std::optional<OversizedSettings> oversized = OversizedSettingsFile(kApp);
+    QCOMPARE(oversized.has_value(), size > kSettingsFileLimit);
+    if (oversized) {
+        QCOMPARE(oversized->file, path);
+        QCOMPARE(oversized->size, size);
+    }
+    // Taking the padding out first leaves room for the rest.
+    QCOMPARE(DeleteSetting(kApp, "Notes"), used);
+    QCOMPARE(SaveSetting(kApp, "Page3", "Password", "secret"), used);
+    QCOMPARE(SavePathSetting(kApp, "Properties", "AppPath", "/opt/kestrune"), used);
+    SettingsWriter writer(kApp);
+    writer.save("Page1", "FirstName", "Anne");
+    QCOMPARE(writer.commit(), used);
+    if (used) {
+        QCOMPARE(GetSetting(kApp, "Page1", "FirstName"), QByteArray("Anne"));
+        QCOMPARE(modeOf(path), 0600u);
+        return;
+    }
+    QCOMPARE(modeOf(path), 0604u);
+    QCOMPARE(QFileInfo(path).size(), sizeBefore);
+    QCOMPARE(digestOf(path), digest);
 }
 
 QTEST_GUILESS_MAIN(SettingsTest)

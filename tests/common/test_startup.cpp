@@ -9,6 +9,7 @@
 #include "settings.h"
 #include "startup.h"
 
+#include <QCryptographicHash>
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>
@@ -21,6 +22,24 @@ namespace {
 
 const QByteArray kApp = "KestruneRegistration";
 
+// The bytes this process has read so far, through any file.
+qint64 BytesRead() {
+    QFile io(u"/proc/self/io"_s);
+    if (!io.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : io.readAll().split('\n')) {
+        if (line.startsWith("rchar:"))
+            return line.mid(6).trimmed().toLongLong();
+    }
+    return -1;
+}
+
+QByteArray Digest(const QString &path) {
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    return file.open(QIODevice::ReadOnly) && hash.addData(&file) ? hash.result() : QByteArray();
+}
+
 } // namespace
 
 class StartupTest : public QObject {
@@ -32,6 +51,8 @@ class StartupTest : public QObject {
     void appPathSetting_data();
     void appPathSetting();
     void blanksOnBothReadsEndTheProgram();
+    void oversizedSettingsEndTheProgram_data();
+    void oversizedSettingsEndTheProgram();
     void termsDecideTheWizard_data();
     void termsDecideTheWizard();
     void installedCopyKeepsItsFilesInTheUsersFolder();
@@ -96,6 +117,67 @@ void StartupTest::blanksOnBothReadsEndTheProgram() {
     QCOMPARE(script.messages.first().icon, MsgIcon::Critical);
     QVERIFY(script.ended && script.modalTitles.isEmpty() && !wizardOpened);
     QCOMPARE(script.endStatus, 1);
+}
+
+// The size of the settings file, and whether it is filled or sparse.
+void StartupTest::oversizedSettingsEndTheProgram_data() {
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<bool>("sparse");
+    QTest::newRow("1 MiB") << kSettingsFileLimit << false;
+    QTest::newRow("1 MiB and a byte") << kSettingsFileLimit + 1 << false;
+    QTest::newRow("50 MB, sparse") << qint64(50'000'000) << true;
+}
+
+// A settings file over 1 MiB is not read at all: the program says where it
+// is and ends, and the file keeps its bytes and its mode. One of 1 MiB is
+// read and used.
+void StartupTest::oversizedSettingsEndTheProgram() {
+    QFETCH(qint64, size);
+    QFETCH(bool, sparse);
+    ScriptedUi script;
+    const QString path = IniSettingsStore::filePath(kApp);
+    QByteArray text =
+        "[Properties]\nAppPath=" + QFile::encodeName(machine_->path()) + "\n\n[Notes]\n";
+    for (int line = 0; !sparse && text.size() < size; ++line)
+        text += "Note" + QByteArray::number(line) + "=" + QByteArray(40, 'n') + '\n';
+    text.truncate(size);
+    QFile file(path);
+    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size() &&
+            file.resize(size));
+    file.close();
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    const QByteArray digest = Digest(path);
+
+    const qint64 readBefore = BytesRead();
+    bool wizardOpened = false;
+    Main([&] { wizardOpened = true; });
+    const qint64 read = BytesRead() - readBefore;
+    QVERIFY(script.ended && !wizardOpened);
+    if (size == kSettingsFileLimit) {
+        QVERIFY(script.messages.isEmpty());
+        QCOMPARE(gAppPath, machine_->appPath());
+        QCOMPARE(script.endStatus, 0);
+        QCOMPARE_GE(read, size);
+        return;
+    }
+    QVERIFY2(read < 64 * 1024, QByteArray::number(read).constData());
+    QCOMPARE(script.messages.size(), 1);
+    QCOMPARE(script.messages.first().text,
+             "The Registration program cannot use its settings file\r\n" + QFile::encodeName(path) +
+                 "\r\nbecause it is larger than 1 MiB (" + QByteArray::number(size) +
+                 " bytes). The file has been left as it is.\r\nPlease move it elsewhere and "
+                 "start the program again, or contact Kestrune support.");
+    QCOMPARE(script.messages.first().title, QByteArray("Kestrune"));
+    QCOMPARE(script.messages.first().icon, MsgIcon::Critical);
+    QCOMPARE(script.beeps, 1);
+    QVERIFY(script.modalTitles.isEmpty() && gAppPath.isEmpty());
+    QCOMPARE(script.endStatus, 1);
+    QCOMPARE(QFileInfo(path).size(), size);
+    struct stat info {};
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &info), 0);
+    QCOMPARE(info.st_mode & 07777, 0640u);
+    QCOMPARE(Digest(path), digest);
 }
 
 // The pictures present or not, then the button focused and the key pressed

@@ -1,5 +1,6 @@
 // The modem call's pieces that need no modem, and its settings.
 #include "dialling_locations.h"
+#include "file_writes.h"
 #include "hayes_results.h"
 #include "modem_settings.h"
 #include "program_folder.h"
@@ -154,6 +155,22 @@ class ModemPartsTest : public QObject {
         QVERIFY(!SaveLocations({{{"Cabin", "9;H", false}}, 0}));
         QVERIFY(!SaveLocations({{}, 0}));
         QCOMPARE(ReadLocations().list[0].outsideLine, QByteArray("9"));
+    }
+
+    // Storing a modem or the locations writes the settings file once.
+    void settingsWrittenOnce() {
+        const ProgramFolder machine;
+        QVERIFY(SaveSetting(kSettingsApp, kModemSection, "Device", "/dev/ttyS0"));
+        const QString file = IniSettingsStore::filePath(kSettingsApp);
+        FileWrites writes(file);
+        QCOMPARE(SaveModem(ListModems()[0], "/dev/ttyUSB0", "ATZ"), 0);
+        QCOMPARE(writes.count(), 1);
+        const QList<DiallingLocation> places{
+            {"Home", "", false}, {"Office", "0,", true}, {"Cabin", "9", false}};
+        QVERIFY(SaveLocations({places, 2}));
+        QCOMPARE(writes.count(), 2);
+        QCOMPARE(ReadLocations().list, places);
+        QCOMPARE(ReadLocations().current, 2);
     }
 
     // A location's name and prefix, and a part of the problem said (none
