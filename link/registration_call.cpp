@@ -41,6 +41,10 @@ RegistrationCall::RegistrationCall(CallWindow &window, QObject *parent)
                     return conversation_.PacketProcess(frame, lastPacket);
                 }) {}
 
+RegistrationCall::~RegistrationCall() {
+    conversation_.EndCall();
+}
+
 void RegistrationCall::DialService(const QByteArray &number) {
     window_.ShowStatus(QStringLiteral("Dialing Kestrune..."));
     window_.EnableWizard(kFalse);
@@ -74,6 +78,7 @@ bool RegistrationCall::CallInProgress() const {
 }
 
 void RegistrationCall::HangUp() {
+    EndCall();
     if (!CallInProgress())
         return;
     window_.ShowStatus(QStringLiteral("Hanging up connection..."));
@@ -92,7 +97,7 @@ void RegistrationCall::ctlTAPI_OnTapi(std::int32_t /*requestId*/, std::int32_t s
         window_.ShowLineUp(false);
         mDialRequest = 0;
         ui().setMousePointer(MousePointer::Default);
-        conversation_.ForgetCardDetails();
+        EndCall();
     }
     if (status != 0 && mHangupRequest != 0) {
         window_.ShowStatus(QStringLiteral("Can't hangup..."));
@@ -147,15 +152,17 @@ void RegistrationCall::ctlTAPI_CallState(std::int32_t state, std::int32_t /*extr
         ReportDisconnected();
     }
     if (state == kCallIdle)
-        conversation_.ForgetCardDetails();
+        EndCall();
     ui().doEvents();
 }
 
 void RegistrationCall::ReportDisconnected() {
+    // Before the message: the card window of the lost call must not take a
+    // card over it, and a refused request of the call can no longer be
+    // answered.
+    EndCall();
     ui().beep();
     ShowMessage(kDisconnected, MsgIcon::Critical);
-    // A refused request of the lost call can no longer be answered.
-    conversation_.Reset();
     window_.ShowContinue(false);
     window_.EnableWizard(kTrue);
     window_.ShowLineUp(false);
@@ -181,8 +188,12 @@ void RegistrationCall::Send(const QByteArray &text) {
     ctlCOMM.Output(text);
 }
 
+void RegistrationCall::EndCall() {
+    conversation_.EndCall();
+    window_.CloseCardWindow();
+}
+
 void RegistrationCall::StartFreshLine() {
+    conversation_.EndCall();
     receiver_.Reset();
-    conversation_.Reset();
-    conversation_.ForgetCardDetails();
 }

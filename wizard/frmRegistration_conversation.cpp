@@ -46,6 +46,11 @@ std::optional<CardDetails> frmRegistration::ShowCardWindow(const CardDetails &of
     return AskForCardDetails(CardWindow(), offer, planDetails);
 }
 
+void frmRegistration::CloseCardWindow() {
+    if (card_ != nullptr && card_->isVisible())
+        card_->reject();
+}
+
 void frmRegistration::SetCardPlanBounds(std::int16_t lo, std::int16_t hi) {
     frmCreditCard &card = CardWindow();
     card.mintPlanNbrLo = lo;

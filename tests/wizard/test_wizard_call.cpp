@@ -1,6 +1,7 @@
 // The wizard's calls end to end: the real window dials kestrune-hostsim over
 // a real pseudo-terminal; whole registrations, failures, hanging up.
 #include "clock.h"
+#include "entry_boxes.h"
 #include "field_requests.h"
 #include "frmCreditCard.h"
 #include "host_sim.h"
@@ -24,8 +25,10 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <csignal>
 
 using namespace Qt::StringLiterals;
@@ -118,6 +121,25 @@ bool WaitForStatus(const frmRegistration &window, const QString &text) {
 
 bool WaitForMessages(const ScriptedUi &ui, qsizetype count) {
     return QTest::qWaitFor([&] { return ui.messages.size() >= count; }, 5000);
+}
+
+// Whether a box of the wizard, its card window's included, shows the text.
+bool AnyBoxHolds(const frmRegistration &window, const QByteArray &text) {
+    const QString wanted = QString::fromLatin1(text);
+    const auto lines = window.findChildren<QLineEdit *>();
+    const auto texts = window.findChildren<QPlainTextEdit *>();
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const QLineEdit *box) { return box->text().contains(wanted); }) ||
+           std::any_of(texts.begin(), texts.end(), [&](const QPlainTextEdit *box) {
+               return box->toPlainText().contains(wanted);
+           });
+}
+
+// Whether the caller answered a request of the host.
+bool AnyAnswerSent(const HostSim &sim) {
+    const QByteArrayList record = sim.record();
+    return std::any_of(record.begin(), record.end(),
+                       [](const QByteArray &line) { return line.startsWith("packet kind=2"); });
 }
 
 // The wizard is the user's again (Submit, not Continue) and the line idle.
@@ -312,6 +334,7 @@ class WizardCallTest : public QObject {
             QFile::decodeName(QByteArray(kLockFolder) + '/' + LockFileName(sim.device()))));
     }
     void wholeRegistration();
+    void cardWindowClosesWithTheCall();
 };
 
 // Every field asked for, in the field table's bytes; the card window within its plan
@@ -332,6 +355,7 @@ void WizardCallTest::wholeRegistration() {
     UseModem(sim.device());
     const auto window = StartWizard();
     frmRegistration &w = *window;
+    CardDetails kept;
 
     ui_->modalActions.append(FinishSurvey);
     ui_->modalActions.append([&](QDialog &dialog) {
@@ -353,6 +377,8 @@ void WizardCallTest::wholeRegistration() {
         Enter(u"3"_s);
         QCOMPARE(Focused(), card.cmdOK);
         Press(Qt::Key_Return);
+        // Once the card is kept: a copy that shares the memory it is kept in.
+        QTimer::singleShot(0, &w, [&] { kept = w.Call().Conversation().KeptCard(); });
     });
     SubmitRegistration(w, *ui_, true);
     QVERIFY(WaitForMessages(*ui_, 3)); // the survey's thanks, then the refusal
@@ -409,12 +435,50 @@ void WizardCallTest::wholeRegistration() {
     // The host's login texts are stored whole for the games client.
     QCOMPARE(Registry(kCommand1Value), QByteArray("KESTRUNE:MARYS"));
     QCOMPARE(Registry(kCommand2Value), command2);
-    // The card lived for the call only, and never reached a file.
+    // The card lived for the call only, wiped where it was kept, and never
+    // reached a file; no box shows it, and the last reply is gone.
     QCOMPARE(w.Call().Conversation().KeptCard(), CardDetails());
     QCOMPARE(modKestenrol::gCardAccepted, kFalse);
+    QCOMPARE(kept.txtCreditCardNumber, QByteArray(kCardNumber.size(), '\0'));
+    QVERIFY(!AnyBoxHolds(w, kCardNumber));
+    QVERIFY(modKestenrol::gLastPacket.isEmpty());
     for (const QString &file : {machine_->registryPath(), machine_->path() + u"/survey.txt"_s,
                                 machine_->configHome() + u"/Kestrune/KestruneRegistration.ini"_s})
         QVERIFY2(!FileHolds(file, kCardNumber), qPrintable(file));
+}
+
+// The carrier lost while the user types the card: the card window closes
+// with the call, wiped, and an OK pressed on its way all the same keeps
+// nothing and sends nothing.
+void WizardCallTest::cardWindowClosesWithTheCall() {
+    HostSim sim(kQuick + kLogin + "send \"connected\"\ndata 24=\"\\x02\\x04Plans\"\n" +
+                "request 10-13,24 await none\nwait 300\ndrop\n");
+    UseModem(sim.device());
+    const auto window = StartWizard();
+    frmRegistration &w = *window;
+    ui_->modalActions.append([&](QDialog &dialog) {
+        auto &card = dynamic_cast<frmCreditCard &>(dialog);
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        Type(QString::fromLatin1(kCardNumber.left(8)));
+        QVERIFY(QTest::qWaitFor([&] { return !dialog.isVisible(); }));
+        QCOMPARE(ui_->messages.last().text, kDisconnected);
+        QVERIFY(!AnyBoxHolds(w, kCardNumber.left(8)));
+        SetBoxText(card.txtCreditCardNumber, kCardNumber);
+        SetBoxText(card.txtExpiryDate, "1228");
+        SetBoxText(card.txtNameOnCard, "MARY SMITH");
+        SetBoxText(card.txtPlanNbr, "3");
+        card.cmdOK->click();
+        QCOMPARE(ui_->messages.last().text, kDisconnected);
+    });
+    SubmitRegistration(w, *ui_);
+    QVERIFY(WaitForStatus(w, u"Connection disconnected"_s));
+    QVERIFY(QTest::qWaitFor([&] { return ui_->modalActions.isEmpty(); }));
+    CheckIdle(w, *ui_);
+    QVERIFY(!AnyAnswerSent(sim));
+    QCOMPARE(w.Call().Conversation().KeptCard(), CardDetails());
+    QCOMPARE(modKestenrol::gCardAccepted, kFalse);
+    QVERIFY(!AnyBoxHolds(w, kCardNumber));
+    QVERIFY(modKestenrol::gLastPacket.isEmpty());
 }
 
 QTEST_MAIN(WizardCallTest)
