@@ -1,4 +1,5 @@
 #include "frmRegistration.h"
+#include "private_memory.h"
 #include "quit_signals.h"
 #include "startup.h"
 #include "ui.h"
@@ -7,6 +8,8 @@
 #include <QPointer>
 
 int main(int argc, char *argv[]) {
+    // Before anything is read or typed.
+    KeepMemoryPrivate();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kestenrol"));
     QApplication::setDesktopFileName(QStringLiteral("kestenrol"));
