@@ -46,6 +46,8 @@ RegistrationCall::~RegistrationCall() {
 }
 
 void RegistrationCall::DialService(const QByteArray &number) {
+    if (ui().programEnded())
+        return;
     window_.ShowStatus(QStringLiteral("Dialing Kestrune..."));
     window_.EnableWizard(kFalse);
     ui().setMousePointer(MousePointer::BusyArrow);
@@ -185,6 +187,8 @@ void RegistrationCall::Continue() {
 }
 
 void RegistrationCall::Send(const QByteArray &text) {
+    if (ui().programEnded())
+        return;
     ctlCOMM.Output(text);
 }
 

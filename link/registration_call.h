@@ -29,6 +29,7 @@ class RegistrationCall final : public QObject, private ConversationLine {
 
     // Starts the call: locks the wizard and dials. A dial the telephony
     // control refuses is reported and leads to the connection settings.
+    // Once the program is ending nothing is dialled.
     void DialService(const QByteArray &number);
     bool CallInProgress() const override;
     // Ends the call's conversation; when a call is in progress: status
@@ -57,6 +58,7 @@ class RegistrationCall final : public QObject, private ConversationLine {
     void EndCall();
     // A new call starts with nothing left over from an earlier one.
     void StartFreshLine();
+    // Once the program is ending only the hang-up goes on the line.
     void Send(const QByteArray &text);
 
     CallWindow &window_;

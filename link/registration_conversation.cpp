@@ -46,8 +46,9 @@ RegistrationConversation::RegistrationConversation(ConversationWindow &window,
 
 Flag RegistrationConversation::PacketProcess(const QByteArray &frame, QByteArray &lastPacket) {
     // A packet that arrives while the card window or a message is open is
-    // the host not waiting for its answer: it is dropped.
-    if (busy_)
+    // the host not waiting for its answer: it is dropped. Once the program
+    // is ending nothing more is answered.
+    if (busy_ || ui().programEnded())
         return kFalse;
     const QScopedValueRollback<bool> busy(busy_, true);
     const std::uint64_t call = callsEnded_;
@@ -104,7 +105,7 @@ Flag RegistrationConversation::PacketProcess(const QByteArray &frame, QByteArray
 }
 
 Flag RegistrationConversation::PacketProcessContinue(QByteArray &packet) {
-    if (busy_ || !waitingForContinue())
+    if (busy_ || !waitingForContinue() || ui().programEnded())
         return kFalse;
     const QScopedValueRollback<bool> busy(busy_, true);
     const std::uint64_t call = callsEnded_;
@@ -138,7 +139,7 @@ void RegistrationConversation::EndCall() {
 }
 
 bool RegistrationConversation::CallGoneSince(std::uint64_t call) const {
-    return call != callsEnded_;
+    return call != callsEnded_ || ui().programEnded();
 }
 
 void RegistrationConversation::ForgetCardDetails() {

@@ -60,8 +60,8 @@ class RegistrationConversation {
     std::int16_t PlanNbrHi() const { return intPlanNbrHi; }
 
   private:
-    // The call a request came on is gone once the windows it opened
-    // return: nothing more is done for it.
+    // The call a request came on is gone (or the program is ending) once
+    // the windows it opened return: nothing more is done for it.
     bool CallGoneSince(std::uint64_t call) const;
     void ForgetCardDetails();
     // Makes the reply of the kind to the packet the last reply. The answer

@@ -344,10 +344,11 @@ class ConversationTest : public QObject {
 
     void windowOutlivesItsCall_data() {
         QTest::addColumn<QString>("window");
-        QTest::addColumn<bool>("callEnds");
+        QTest::addColumn<bool>("callEnds"); // else the program begins to end
         for (const QString &window : {u"card window"_s, u"card message"_s, u"refused field"_s,
                                       u"card window after Continue"_s}) {
             QTest::newRow(qPrintable(window + u", call ends"_s)) << window << true;
+            QTest::newRow(qPrintable(window + u", program ends"_s)) << window << false;
         }
     }
 

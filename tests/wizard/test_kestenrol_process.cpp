@@ -1,9 +1,15 @@
-// The real kestenrol as the system sees it.
+// The real kestenrol as the system sees it, and the handler of its quit
+// signals.
+#include "quit_signals.h"
+#include "scripted_ui.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <array>
+#include <cerrno>
 #include <csignal>
 #include <optional>
 #include <pwd.h>
@@ -41,6 +47,17 @@ QByteArrayList ProcFields(qint64 pid, const char *entry, const QByteArray &name)
     return {};
 }
 
+// The open sockets of this process.
+QList<int> OpenSockets() {
+    QList<int> sockets;
+    for (int fd = 0; fd < 1024; ++fd) {
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && S_ISSOCK(info.st_mode))
+            sockets.append(fd);
+    }
+    return sockets;
+}
+
 } // namespace
 
 class KestenrolProcessTest : public QObject {
@@ -48,6 +65,7 @@ class KestenrolProcessTest : public QObject {
 
   private Q_SLOTS:
     void memoryKeptFromOtherProcesses();
+    void quitSignalLeavesErrnoAsItWas();
 };
 
 // Started by an ordinary user (nobody, when the test runs as root: a process
@@ -114,6 +132,37 @@ void KestenrolProcessTest::memoryKeptFromOtherProcesses() {
     kestenrol.terminate();
     QVERIFY(kestenrol.waitForFinished());
     QCOMPARE(kestenrol.exitCode(), 128 + SIGTERM);
+}
+
+// The handler may interrupt code between a failed call and its look at
+// errno: the code finds errno as the call left it, even when the handler's
+// own write fails.
+void KestenrolProcessTest::quitSignalLeavesErrnoAsItWas() {
+    ScriptedUi ui;
+    const QList<int> before = OpenSockets();
+    EndProgramOnQuitSignals();
+    QList<int> pair = OpenSockets();
+    pair.removeIf([&before](int fd) { return before.contains(fd); });
+    QCOMPARE(pair.size(), 2);
+    // Both ways full, the handler's write included.
+    const std::array<char, 512> block{};
+    for (const int fd : pair) {
+        while (::write(fd, block.data(), block.size()) > 0) {
+        }
+        while (::write(fd, block.data(), 1) > 0) {
+        }
+    }
+
+    errno = EDOM;
+    std::raise(SIGTERM);
+    const int afterSignal = errno;
+    // Nothing of it is left for the event loop.
+    std::array<char, 4096> drained{};
+    for (const int fd : pair) {
+        while (::read(fd, drained.data(), drained.size()) > 0) {
+        }
+    }
+    QCOMPARE(afterSignal, EDOM);
 }
 
 QTEST_MAIN(KestenrolProcessTest)

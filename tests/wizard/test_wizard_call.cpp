@@ -335,6 +335,8 @@ class WizardCallTest : public QObject {
     }
     void wholeRegistration();
     void cardWindowClosesWithTheCall();
+    void quitSignalSendsNothing_data();
+    void quitSignalSendsNothing();
 };
 
 // Every field asked for, in the field table's bytes; the card window within its plan
@@ -478,6 +480,49 @@ void WizardCallTest::cardWindowClosesWithTheCall() {
     QCOMPARE(w.Call().Conversation().KeptCard(), CardDetails());
     QCOMPARE(modKestenrol::gCardAccepted, kFalse);
     QVERIFY(!AnyBoxHolds(w, kCardNumber));
+    QVERIFY(modKestenrol::gLastPacket.isEmpty());
+}
+
+void WizardCallTest::quitSignalSendsNothing_data() {
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<bool>("takeSurvey");
+    // The host waits for the card without limit.
+    QTest::newRow("card window") << kLogin + "send \"connected\"\nrequest 10-13,24\n" << false;
+    QTest::newRow("survey, before the dial") << kLogin << true;
+}
+
+// SIGTERM while a window of the wizard is open: the program ends without
+// another word to the host (nor a dial) but the hang-up.
+void WizardCallTest::quitSignalSendsNothing() {
+    QFETCH(QByteArray, script);
+    QFETCH(bool, takeSurvey);
+    HostSim sim(kQuick + script);
+    UseModem(sim.device());
+    auto window = StartWizard();
+    FillAllPages(*window);
+    ui_->answers.append(takeSurvey ? MsgAnswer::Yes : MsgAnswer::No);
+    ui_->modalActions.append([&](QDialog &dialog) {
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        EndProgramOnQuitSignals();
+        std::raise(SIGTERM);
+        QVERIFY(QTest::qWaitFor([&] { return ui_->ended; }));
+        QVERIFY(!dialog.isVisible());
+    });
+    Click(window->cmdFinish);
+    if (!takeSurvey)
+        QVERIFY(QTest::qWaitFor([&] { return ui_->ended; }, 10000));
+    QCOMPARE(ui_->endStatus, 128 + SIGTERM);
+    if (takeSurvey) {
+        // The modem was never even opened.
+        QVERIFY(!window->Call().CallInProgress());
+        QVERIFY(window->lblStatus->text().isEmpty());
+        window.reset();
+    } else {
+        window.reset();
+        QVERIFY(sim.waitForRecord("hangup ath"));
+        QVERIFY(!AnyAnswerSent(sim));
+    }
+    QCOMPARE(modKestenrol::gCardAccepted, kFalse);
     QVERIFY(modKestenrol::gLastPacket.isEmpty());
 }
 
