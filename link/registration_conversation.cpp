@@ -130,6 +130,11 @@ Flag RegistrationConversation::PacketProcessContinue(QByteArray &packet) {
     return kTrue;
 }
 
+std::int32_t RegistrationConversation::RefusedFields() const {
+    const std::optional<Packet> request = Split(keptRequest_);
+    return request ? BytesToLong(request->data1).value_or(0) : 0;
+}
+
 void RegistrationConversation::EndCall() {
     ++callsEnded_;
     ForgetCardDetails();

@@ -48,6 +48,9 @@ class RegistrationConversation {
 
     // A refused request is kept until Continue answers it.
     bool waitingForContinue() const { return !keptRequest_.isEmpty(); }
+    // The fields that the refused request waiting for Continue asks for; 0
+    // when none waits.
+    std::int32_t RefusedFields() const;
     // The call is over, however it ended, or a new one starts: the card and
     // the last reply are wiped, no refused request waits any more, and what
     // a window still open for the call gives goes nowhere.

@@ -75,6 +75,10 @@ void frmRegistration::ShowContinue(bool visible) {
     // reachable by its mnemonic or Tab.
     cmdFinish->setVisible(!visible);
     cmdContinue->setVisible(visible);
-    if (visible)
+    // Nor Start Over while the request waits: the call still needs the
+    // entries. The page shown decides again once Continue is gone.
+    if (visible) {
         cmdContinue->raise();
+        cmdStartOver->setEnabled(false);
+    }
 }

@@ -337,6 +337,7 @@ class WizardCallTest : public QObject {
     void cardWindowClosesWithTheCall();
     void quitSignalSendsNothing_data();
     void quitSignalSendsNothing();
+    void continueChecksLikeNext();
 };
 
 // Every field asked for, in the field table's bytes; the card window within its plan
@@ -524,6 +525,54 @@ void WizardCallTest::quitSignalSendsNothing() {
     }
     QCOMPARE(modKestenrol::gCardAccepted, kFalse);
     QVERIFY(modKestenrol::gLastPacket.isEmpty());
+}
+
+// After a refusal the corrected entries are checked as Next checks them:
+// a blanked entry gets its page's message and nothing goes, from the page
+// shown or from another one; corrected, it goes. Start Over is not offered
+// while the refused request waits.
+void WizardCallTest::continueChecksLikeNext() {
+    HostSim sim(kQuick + kLogin + "send \"connected\"\nrequest 16,20 reject 2\n");
+    UseModem(sim.device());
+    const auto window = StartWizard();
+    frmRegistration &w = *window;
+    SubmitRegistration(w, *ui_);
+    QVERIFY(WaitForMessages(*ui_, 2));
+    QCOMPARE(ui_->messages[1].text, kNickNameRefused);
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QCOMPARE(Focused(), w.txtNickName);
+
+    QVERIFY(!w.cmdStartOver->isEnabled());
+    PressAlt(Qt::Key_S);
+    QCOMPARE(ui_->messages.size(), 2);
+    QList<QWidget *> reached;
+    for (int i = 0; i < 30; ++i) {
+        Press(Qt::Key_Tab);
+        reached.append(Focused());
+    }
+    QVERIFY(reached.contains(w.cmdContinue) && !reached.contains(w.cmdStartOver));
+
+    const QByteArray blank = "Please enter the Nickname you want to identified by.";
+    w.txtNickName->setFocus();
+    Press(Qt::Key_Backspace);
+    PressAlt(Qt::Key_O);
+    QCOMPARE(ui_->messages.last().text, blank);
+    QCOMPARE(Focused(), w.txtNickName);
+    PressAlt(Qt::Key_B);
+    QCOMPARE(w.intCurrentPage, std::int16_t(1));
+    PressAlt(Qt::Key_O);
+    QCOMPARE(ui_->messages.size(), 4);
+    QCOMPARE(ui_->messages.last().text, blank);
+    QCOMPARE(w.intCurrentPage, std::int16_t(2));
+    QCOMPARE(Focused(), w.txtNickName);
+    QVERIFY(w.cmdContinue->isVisible() && w.cmdContinue->isEnabled());
+    QVERIFY(!AnyAnswerSent(sim));
+
+    Type(u"maryann"_s);
+    PressAlt(Qt::Key_O);
+    QVERIFY(sim.waitForRecord("field 16 \"MARYANN\""));
+    QVERIFY(w.cmdContinue->isHidden() && !w.cmdStartOver->isEnabled());
 }
 
 QTEST_MAIN(WizardCallTest)
