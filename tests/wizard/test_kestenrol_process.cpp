@@ -129,9 +129,9 @@ void KestenrolProcessTest::memoryKeptFromOtherProcesses() {
         QVERIFY(reader.readAllStandardError().contains("Permission denied"));
     }
 
-    kestenrol.terminate();
+    // It may not be listening for quit signals yet.
+    kestenrol.kill();
     QVERIFY(kestenrol.waitForFinished());
-    QCOMPARE(kestenrol.exitCode(), 128 + SIGTERM);
 }
 
 // The handler may interrupt code between a failed call and its look at
