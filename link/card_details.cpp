@@ -2,6 +2,9 @@
 
 #include "code_page.h"
 #include "text.h"
+#include "wipe.h"
+
+#include <utility>
 
 namespace {
 
@@ -29,7 +32,45 @@ QByteArray PostalAddress(const WizardEntries &entries) {
     return address;
 }
 
+// Every text of the details, for one treatment alike.
+template <typename Card, typename Each> void ForEachText(Card &card, Each each) {
+    for (auto *text : {&card.txtCreditCardNumber, &card.txtExpiryDate, &card.txtNameOnCard,
+                       &card.txtCardholderAddress, &card.txtPlanNbr})
+        each(*text);
+}
+
 } // namespace
+
+CardDetails::CardDetails(QByteArray number, QByteArray expiryDate, QByteArray nameOnCard,
+                         QByteArray cardholderAddress, QByteArray planNbr)
+    : txtCreditCardNumber(std::move(number)), txtExpiryDate(std::move(expiryDate)),
+      txtNameOnCard(std::move(nameOnCard)), txtCardholderAddress(std::move(cardholderAddress)),
+      txtPlanNbr(std::move(planNbr)) {}
+
+CardDetails &CardDetails::operator=(CardDetails other) noexcept {
+    std::swap(txtCreditCardNumber, other.txtCreditCardNumber);
+    std::swap(txtExpiryDate, other.txtExpiryDate);
+    std::swap(txtNameOnCard, other.txtNameOnCard);
+    std::swap(txtCardholderAddress, other.txtCardholderAddress);
+    std::swap(txtPlanNbr, other.txtPlanNbr);
+    return *this;
+}
+
+CardDetails::~CardDetails() {
+    ForEachText(*this, [](QByteArray &text) { WipeIfLast(text); });
+}
+
+void CardDetails::Wipe() {
+    ForEachText(*this, [](QByteArray &text) { ::Wipe(text); });
+}
+
+CardDetails CardDetails::Detached() const {
+    const auto own = [](const QByteArray &text) {
+        return QByteArray(text.constData(), text.size());
+    };
+    return {own(txtCreditCardNumber), own(txtExpiryDate), own(txtNameOnCard),
+            own(txtCardholderAddress), own(txtPlanNbr)};
+}
 
 CardDetails CardOffer(const CardDetails &kept, const WizardEntries &entries) {
     CardDetails offer = kept;

@@ -24,6 +24,9 @@ class ConversationWindow {
     // when the user cancelled or closed the window.
     virtual std::optional<CardDetails> ShowCardWindow(const CardDetails &offer,
                                                       const QByteArray &planDetails) = 0;
+    // Closes the card window if it is open, as Cancel does: the call it was
+    // opened for is gone.
+    virtual void CloseCardWindow() = 0;
     // Hands the host's plan number range to the card window.
     virtual void SetCardPlanBounds(std::int16_t lo, std::int16_t hi) = 0;
 

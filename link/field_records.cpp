@@ -2,6 +2,7 @@
 
 #include "number_codec.h"
 #include "text.h"
+#include "wipe.h"
 
 namespace {
 
@@ -12,7 +13,7 @@ constexpr qsizetype kRecordHeaderSize = 4;
 QByteArray FieldEncode(const QByteArray &strFieldNbr, const QByteArray &strValue) {
     bool isNumber = false;
     const std::int32_t fieldNbr = strFieldNbr.trimmed().toInt(&isNumber);
-    const QByteArray text = Trim(strValue);
+    QByteArray text = Trim(strValue);
     QByteArray record;
     record.reserve(kRecordHeaderSize + text.size() + 1);
     record.append(IntToBytes(isNumber ? fieldNbr : 0))
@@ -20,6 +21,8 @@ QByteArray FieldEncode(const QByteArray &strFieldNbr, const QByteArray &strValue
         .append(text);
     if (text.size() % 2 != 0)
         record.append(' ');
+    // A value trimmed into a copy of its own (a card number, say) goes wiped.
+    WipeIfLast(text);
     return record;
 }
 

@@ -4,6 +4,7 @@
 #include "number_codec.h"
 #include "packet_framing.h"
 #include "pktguard_library.h"
+#include "wipe.h"
 
 namespace {
 
@@ -48,10 +49,14 @@ QByteArray PacketPack(const QByteArray &strPacket) {
                             QByteArray::number(kLongestPacketString) + " bytes that can be sealed");
         return {};
     }
-    const std::optional<QByteArray> sealed = PktGuardEncrypt(strPacket);
+    std::optional<QByteArray> sealed = PktGuardEncrypt(strPacket);
     if (!sealed)
         return {};
-    return FrameBytes(*sealed);
+    QByteArray wire = FrameBytes(*sealed);
+    // Only the wire form is kept: the sealed packet opens with fixed keys, so
+    // it is as good as the packet string, which may carry the card.
+    WipeIfLast(*sealed);
+    return wire;
 }
 
 QByteArray PacketUnPack(const QByteArray &strReceived) {

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <array>
 #include <limits>
+#include <sodium.h>
 #include <type_traits>
 
 #ifndef KESTRUNE_PRIVATE_LIB_DIR
@@ -86,9 +87,13 @@ std::optional<QByteArray> CallCipher(CipherFunction function, const QByteArray &
     std::array<char, kPktGuardBufferSize> out{};
     const std::int32_t written = function(data.constData(), static_cast<std::int32_t>(data.size()),
                                           out.data(), kKey1, kKey2);
-    if (written < 0 || written > kPktGuardBufferSize)
-        return std::nullopt;
-    return QByteArray(out.data(), written);
+    std::optional<QByteArray> result;
+    if (written >= 0 && written <= kPktGuardBufferSize)
+        result = QByteArray(out.data(), written);
+    // What passes through here may carry the card: none of it stays behind
+    // on the stack.
+    sodium_memzero(out.data(), out.size());
+    return result;
 }
 
 } // namespace

@@ -24,7 +24,13 @@ RegistrationCall::RegistrationCall(CallWindow &window, QObject *parent)
                     return conversation_.PacketProcess(frame, lastPacket);
                 }) {}
 
+RegistrationCall::~RegistrationCall() {
+    conversation_.EndCall();
+}
+
 void RegistrationCall::DialService(const QByteArray &number) {
+    if (ui().programEnded())
+        return;
     window_.ShowStatus(QStringLiteral("Dialing Kestrune..."));
     window_.EnableWizard(kFalse);
     ui().setMousePointer(MousePointer::BusyArrow);
@@ -57,6 +63,7 @@ bool RegistrationCall::CallInProgress() const {
 }
 
 void RegistrationCall::HangUp() {
+    EndCall();
     if (!CallInProgress())
         return;
     window_.ShowStatus(QStringLiteral("Hanging up connection..."));
@@ -76,7 +83,7 @@ void RegistrationCall::ctlTAPI_OnTapi(std::int32_t requestId, std::int32_t statu
         window_.ShowLineUp(false);
         mDialRequest = 0;
         ui().setMousePointer(MousePointer::Default);
-        conversation_.ForgetCardDetails();
+        EndCall();
     }
     if (status != 0 && mHangupRequest != 0) {
         window_.ShowStatus(QStringLiteral("Can't hangup..."));
@@ -132,15 +139,17 @@ void RegistrationCall::ctlTAPI_CallState(std::int32_t state, std::int32_t extra)
         ReportDisconnected();
     }
     if (state == kCallIdle)
-        conversation_.ForgetCardDetails();
+        EndCall();
     ui().doEvents();
 }
 
 void RegistrationCall::ReportDisconnected() {
+    // Before the message: the card window of the lost call must not take a
+    // card over it, and a refused request of the call can no longer be
+    // answered.
+    EndCall();
     ui().beep();
     ShowMessage(kDisconnectedMessage, MsgIcon::Critical);
-    // A refused request of the lost call can no longer be answered.
-    conversation_.Reset();
     window_.ShowContinue(false);
     window_.EnableWizard(kTrue);
     window_.ShowLineUp(false);
@@ -163,11 +172,17 @@ void RegistrationCall::Continue() {
 }
 
 void RegistrationCall::Send(const QByteArray &text) {
+    if (ui().programEnded())
+        return;
     ctlCOMM.Output(text);
 }
 
+void RegistrationCall::EndCall() {
+    conversation_.EndCall();
+    window_.CloseCardWindow();
+}
+
 void RegistrationCall::StartFreshLine() {
+    conversation_.EndCall();
     receiver_.Reset();
-    conversation_.Reset();
-    conversation_.ForgetCardDetails();
 }

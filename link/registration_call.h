@@ -20,6 +20,8 @@ class RegistrationCall final : public QObject, private ConversationLine {
     Q_OBJECT
   public:
     explicit RegistrationCall(CallWindow &window, QObject *parent = nullptr);
+    // Nothing of the call's card outlives it.
+    ~RegistrationCall() override;
 
     // The telephony control and, once a call is up, its serial line.
     HayesTelephony ctlTAPI;
@@ -27,10 +29,11 @@ class RegistrationCall final : public QObject, private ConversationLine {
 
     // Starts the call: locks the wizard and dials. A dial the telephony
     // control refuses is reported and leads to the connection settings.
+    // Once the program is ending nothing is dialled.
     void DialService(const QByteArray &number);
     bool CallInProgress() const override;
-    // When a call is in progress: status text, pending events, and the
-    // hang-up request kept in mHangupRequest.
+    // Ends the call's conversation; when a call is in progress: status
+    // text, pending events, and the hang-up request kept in mHangupRequest.
     void HangUp() override;
 
     void ctlTAPI_OnTapi(std::int32_t requestId, std::int32_t status);
@@ -50,8 +53,12 @@ class RegistrationCall final : public QObject, private ConversationLine {
     void ReportDialRefused(const DialResult &dial);
     // The call was lost: the user is told, and the wizard is theirs again.
     void ReportDisconnected();
+    // The call is over, however it ended: its card is wiped, and a card
+    // window still open for it closes.
+    void EndCall();
     // A new call starts with nothing left over from an earlier one.
     void StartFreshLine();
+    // Once the program is ending only the hang-up goes on the line.
     void Send(const QByteArray &text);
 
     CallWindow &window_;

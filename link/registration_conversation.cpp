@@ -8,6 +8,7 @@
 #include "program_state.h"
 #include "titles.h"
 #include "ui.h"
+#include "wipe.h"
 
 #include <QByteArrayList>
 #include <QScopedValueRollback>
@@ -32,11 +33,6 @@ std::optional<Packet> Split(const QByteArray &packetString) {
                        packet.data1, packet.data2) == kFalse)
         return std::nullopt;
     return packet;
-}
-
-// A reply carries the tag and sequence of the packet it answers.
-QByteArray Reply(std::int16_t kind, const Packet &answered, const QByteArray &data) {
-    return PacketPack(PacketString(kind, answered.tag, answered.sequence, data));
 }
 
 QByteArray SequenceOf(const QByteArray &packetString) {
@@ -64,14 +60,15 @@ RegistrationConversation::RegistrationConversation(ConversationWindow &window,
 
 Flag RegistrationConversation::PacketProcess(const QByteArray &frame, QByteArray &lastPacket) {
     // A packet that arrives while the card window or a message is open is
-    // the host not waiting for its answer: it is dropped.
-    if (busy_)
+    // the host not waiting for its answer: it is dropped. Once the program
+    // is ending nothing more is answered.
+    if (busy_ || ui().programEnded())
         return kFalse;
     const QScopedValueRollback<bool> busy(busy_, true);
+    const std::uint64_t call = callsEnded_;
 
     const QByteArray received = PacketUnPack(frame);
-    const QByteArray lastSequence =
-        lastPacket.isEmpty() ? QByteArray() : SequenceOf(PacketUnPack(lastPacket));
+    const QByteArray lastSequence = lastPacket.isEmpty() ? QByteArray() : lastSequence_;
 
     const std::optional<Packet> packet = Split(received);
     if (!packet) {
@@ -92,23 +89,34 @@ Flag RegistrationConversation::PacketProcess(const QByteArray &frame, QByteArray
         QByteArray answer;
         Flag ok = kFalse;
         PacketProcessRequest(packet->data1, packet->data2, answer, ok);
+        if (CallGoneSince(call)) {
+            WipeIfLast(answer);
+            return kFalse;
+        }
         if (ok == kFalse) {
             keptRequest_ = received;
             window_.ShowContinue(true);
             return kFalse;
         }
         qCDebug(lcConversation).noquote() << "answered" << Logged(answer);
-        lastPacket = Reply(kData, *packet, answer);
+        SetReply(lastPacket, kData, packet->tag, packet->sequence, answer);
         return kTrue;
     }
-    case kData:
+    case kData: {
         qCDebug(lcConversation).noquote() << "data" << Logged(packet->data1 + packet->data2);
-        if (PacketProcessFields(packet->data1, packet->data2,
+        const Flag kept =
+            PacketProcessFields(packet->data1, packet->data2,
                                 [this](std::int16_t intFieldNbr, const QByteArray &strFieldData) {
                                     PacketProcessData(intFieldNbr, strFieldData);
-                                }) != kFalse)
-            lastPacket = Reply(kAcknowledgement, *packet, {});
+                                });
+        if (CallGoneSince(call))
+            return kFalse;
+        if (kept != kFalse) {
+            QByteArray none;
+            SetReply(lastPacket, kAcknowledgement, packet->tag, packet->sequence, none);
+        }
         return kTrue;
+    }
     case kEnd:
         return EndConversation(packet->data1 + packet->data2);
     default:
@@ -117,9 +125,10 @@ Flag RegistrationConversation::PacketProcess(const QByteArray &frame, QByteArray
 }
 
 Flag RegistrationConversation::PacketProcessContinue(QByteArray &packet) {
-    if (busy_ || !waitingForContinue())
+    if (busy_ || !waitingForContinue() || ui().programEnded())
         return kFalse;
     const QScopedValueRollback<bool> busy(busy_, true);
+    const std::uint64_t call = callsEnded_;
     const std::optional<Packet> request = Split(keptRequest_);
     keptRequest_.clear();
     if (!request)
@@ -131,21 +140,57 @@ Flag RegistrationConversation::PacketProcessContinue(QByteArray &packet) {
     // request; a refused card is still reported before the card window.
     const std::int32_t fieldMask = BytesToLong(request->data1).value_or(0);
     const bool cardRefused = BytesToLong(request->data2) == kCardRefused;
-    const QByteArray answer = AnswerFields(fieldMask, cardRefused);
+    QByteArray answer = AnswerFields(fieldMask, cardRefused);
+    if (CallGoneSince(call)) {
+        WipeIfLast(answer);
+        return kFalse;
+    }
     qCDebug(lcConversation).noquote() << "answered after Continue" << Logged(answer);
-    packet = Reply(kData, *request, answer);
-    modKestenrol::gLastPacket = packet;
+    SetReply(modKestenrol::gLastPacket, kData, request->tag, request->sequence, answer);
+    packet = modKestenrol::gLastPacket;
     return kTrue;
 }
 
+std::int32_t RegistrationConversation::RefusedFields() const {
+    const std::optional<Packet> request = Split(keptRequest_);
+    return request ? BytesToLong(request->data1).value_or(0) : 0;
+}
+
+void RegistrationConversation::EndCall() {
+    ++callsEnded_;
+    ForgetCardDetails();
+    WipeIfLast(modKestenrol::gLastPacket);
+    lastSequence_.clear();
+    keptRequest_.clear();
+}
+
+bool RegistrationConversation::CallGoneSince(std::uint64_t call) const {
+    return call != callsEnded_ || ui().programEnded();
+}
+
 void RegistrationConversation::ForgetCardDetails() {
-    card_ = CardDetails();
+    card_.Wipe();
     modKestenrol::gCardAccepted = kFalse;
+}
+
+// A reply carries the tag and sequence of the packet it answers.
+void RegistrationConversation::SetReply(QByteArray &lastPacket, std::int16_t kind,
+                                        const QByteArray &tag, const QByteArray &sequence,
+                                        QByteArray &answer) {
+    QByteArray packetString = PacketString(kind, tag, sequence, answer);
+    WipeIfLast(answer);
+    // The reply it replaces goes with it.
+    WipeIfLast(lastPacket);
+    lastPacket = PacketPack(packetString);
+    WipeIfLast(packetString);
+    lastSequence_ = sequence;
 }
 
 Flag RegistrationConversation::EndConversation(const QByteArray &closingText) {
     if (!line_.CallInProgress())
         return kTrue;
+    // The registration is over: nothing of the card outlives it.
+    EndCall();
     line_.HangUp();
     ui().doEvents();
     ui().setMousePointer(MousePointer::Default);

@@ -48,10 +48,13 @@ class RegistrationConversation {
 
     // A refused request is kept until Continue answers it.
     bool waitingForContinue() const { return !keptRequest_.isEmpty(); }
-    // A new or lost call: no refused request of it waits any more.
-    void Reset() { keptRequest_.clear(); }
-    // The card details live for one call only.
-    void ForgetCardDetails();
+    // The fields that the refused request waiting for Continue asks for; 0
+    // when none waits.
+    std::int32_t RefusedFields() const;
+    // The call is over, however it ended, or a new one starts: the card and
+    // the last reply are wiped, no refused request waits any more, and what
+    // a window still open for the call gives goes nowhere.
+    void EndCall();
 
     // The last card details that the card window accepted.
     const CardDetails &KeptCard() const { return card_; }
@@ -60,6 +63,14 @@ class RegistrationConversation {
     std::int16_t PlanNbrHi() const { return intPlanNbrHi; }
 
   private:
+    // The call a request came on is gone (or the program is ending) once
+    // the windows it opened return: nothing more is done for it.
+    bool CallGoneSince(std::uint64_t call) const;
+    void ForgetCardDetails();
+    // Makes the reply of the kind to the packet the last reply. The answer
+    // and the packet string are wiped once sealed: they may carry the card.
+    void SetReply(QByteArray &lastPacket, std::int16_t kind, const QByteArray &tag,
+                  const QByteArray &sequence, QByteArray &answer);
     // Ends the conversation with the host's closing text. True when the
     // last reply is to be sent again (no call is up).
     Flag EndConversation(const QByteArray &closingText);
@@ -76,6 +87,12 @@ class RegistrationConversation {
     QByteArray keptRequest_;
     // A modal window of the conversation is open: the host waits.
     bool busy_ = false;
+    // Counts the calls ended, so that a window that outlives its call is
+    // told apart.
+    std::uint64_t callsEnded_ = 0;
+    // The sequence of the last reply, to know a repeat by without opening
+    // the reply (which may carry the card) again.
+    QByteArray lastSequence_;
 
     CardDetails card_;
     QByteArray txtPlanDetails;     // the plan list text sent by the host

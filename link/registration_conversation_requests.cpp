@@ -3,11 +3,13 @@
 #include "link_errors.h"
 #include "logging.h"
 #include "number_codec.h"
+#include "packet_codec.h"
 #include "program_state.h"
 #include "registration_conversation.h"
 #include "registry.h"
 #include "titles.h"
 #include "ui.h"
+#include "wipe.h"
 
 #include <QByteArrayList>
 #include <array>
@@ -91,15 +93,6 @@ QByteArray PlanNumberRecord(int fieldNbr, const QByteArray &planNbr) {
     return IntToBytes(fieldNbr) + IntToBytes(1) + planByte + ' ';
 }
 
-// The message of the refused field; then the wizard is the user's again,
-// on the field's page with the field ready for the correction.
-void ShowRefusedField(ConversationWindow &window, const CorrectableField &field) {
-    ui().msgBox(field.message, MsgButtons::Ok, MsgIcon::Exclamation, kRegistrationTitle);
-    ui().setMousePointer(MousePointer::Default);
-    window.EnableWizard(kTrue);
-    window.ShowEntryControl(field.control);
-}
-
 } // namespace
 
 QByteArray SurveyAnswerText() {
@@ -122,10 +115,19 @@ void RegistrationConversation::PacketProcessRequest(const QByteArray &strData1,
         << "request for fields" << Qt::hex << fieldMask << "rejection" << Qt::dec << rejection;
     if (rejection != 0) {
         for (const CorrectableField &field : kCorrectableFields) {
-            if (Asked(fieldMask, field.number)) {
-                ShowRefusedField(window_, field);
+            if (!Asked(fieldMask, field.number))
+                continue;
+            // The message of the refused field; then the wizard is the user's
+            // again, on the field's page with the field ready for the
+            // correction, unless the call went meanwhile.
+            const std::uint64_t call = callsEnded_;
+            ui().msgBox(field.message, MsgButtons::Ok, MsgIcon::Exclamation, kRegistrationTitle);
+            if (CallGoneSince(call))
                 return;
-            }
+            ui().setMousePointer(MousePointer::Default);
+            window_.EnableWizard(kTrue);
+            window_.ShowEntryControl(field.control);
+            return;
         }
     }
     // Nothing for the user to correct in the wizard: answered as a first
@@ -137,25 +139,38 @@ void RegistrationConversation::PacketProcessRequest(const QByteArray &strData1,
 QByteArray RegistrationConversation::AnswerFields(std::int32_t fieldMask, bool cardRefused) {
     const WizardEntries entries = window_.Entries();
     QByteArray answer;
+    // Room enough that no append moves the answer and leaves a copy of the
+    // records so far behind: they may carry the card.
+    answer.reserve(kLongestPacketString);
     for (int fieldNbr = 1; fieldNbr <= kLastRequestField; ++fieldNbr) {
         if (!Asked(fieldMask, fieldNbr))
             continue;
-        answer += fieldNbr == kCardNumberField ? AnswerCardField(cardRefused, entries)
-                                               : AnswerField(fieldNbr, entries);
+        QByteArray record = fieldNbr == kCardNumberField ? AnswerCardField(cardRefused, entries)
+                                                         : AnswerField(fieldNbr, entries);
+        answer += record;
+        WipeIfLast(record);
     }
     return answer;
 }
 
 QByteArray RegistrationConversation::AnswerCardField(bool cardRefused,
                                                      const WizardEntries &entries) {
-    if (cardRefused)
+    const std::uint64_t call = callsEnded_;
+    if (cardRefused) {
         ui().msgBox(kCardRefusedMessage, MsgButtons::Ok, MsgIcon::Exclamation, kRegistrationTitle);
+        if (CallGoneSince(call))
+            return {};
+    }
     modKestenrol::gCardAccepted = kFalse;
     const std::optional<CardDetails> accepted =
         window_.ShowCardWindow(CardOffer(card_, entries), txtPlanDetails);
-    if (!accepted)
+    // A card accepted for a call that is gone goes nowhere; the last copy of
+    // it wipes it.
+    if (!accepted || CallGoneSince(call))
         return {};
-    card_ = *accepted;
+    // The kept card shares nothing with anyone, so that wiping it reaches
+    // only copies made of it.
+    card_ = accepted->Detached();
     modKestenrol::gCardAccepted = kTrue;
     return Record(kCardNumberField, card_.txtCreditCardNumber);
 }

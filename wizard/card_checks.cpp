@@ -2,13 +2,33 @@
 
 #include "expiry_date.h"
 #include "text.h"
+#include "wipe.h"
+
+namespace {
+
+// A trimmed copy of the card number, wiped as it goes.
+class Trimmed {
+  public:
+    explicit Trimmed(const QByteArray &entry) : text_(Trim(entry)) {}
+    ~Trimmed() { WipeIfLast(text_); }
+    Trimmed(const Trimmed &) = delete;
+    Trimmed &operator=(const Trimmed &) = delete;
+
+    const QByteArray &text() const { return text_; }
+
+  private:
+    QByteArray text_;
+};
+
+} // namespace
 
 std::optional<CardCheckFailure> CheckCardDetails(const CardDetails &card, std::int16_t planLo,
                                                  std::int16_t planHi, const QDate &today) {
     const auto fail = [](CardControl control, const char *message) {
         return std::optional<CardCheckFailure>(CardCheckFailure{message, control});
     };
-    const QByteArray number = Trim(card.txtCreditCardNumber);
+    const Trimmed trimmedNumber(card.txtCreditCardNumber);
+    const QByteArray &number = trimmedNumber.text();
     if (number.isEmpty())
         return fail(CardControl::txtCreditCardNumber, "Please enter a Credit Card Number.");
     // Digits only, also when the number was pasted in.

@@ -18,5 +18,5 @@ std::optional<CardDetails> AskForCardDetails(frmCreditCard &card, const CardDeta
     card.LoadRegoDetails();
     SetBoxText(card.txtPlan, planDetails);
     ui().showModal(card);
-    return card.AcceptedDetails();
+    return card.TakeAcceptedDetails();
 }

@@ -10,6 +10,7 @@
 #include "titles.h"
 #include "twips.h"
 #include "ui.h"
+#include "wipe.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -18,10 +19,20 @@
 #include <QPushButton>
 #include <QScreen>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
 constexpr int kBesideWizard = 500; // twips right of and above the wizard
+
+// The box's text is overwritten where the box keeps it (the copy shares it),
+// then set empty. Setting the text, unlike clearing it, leaves nothing to
+// undo: no earlier card lingers in the box's history.
+void WipeBox(QLineEdit *box) {
+    QString text = box->text();
+    Wipe(text);
+    box->setText({});
+}
 
 } // namespace
 
@@ -61,15 +72,17 @@ void frmCreditCard::InitialiseForm() {
     accepted_.reset();
 }
 
-// Setting the texts, unlike clearing them, leaves nothing to undo: no
-// earlier card lingers in a box's history.
+std::optional<CardDetails> frmCreditCard::TakeAcceptedDetails() {
+    return std::exchange(accepted_, std::nullopt);
+}
+
 void frmCreditCard::ClearEntries() {
-    txtCreditCardNumber->setText({});
-    txtExpiryDate->setText({});
-    txtNameOnCard->setText({});
+    WipeBox(txtCreditCardNumber);
+    WipeBox(txtExpiryDate);
+    WipeBox(txtNameOnCard);
     txtCardholderAddress->setPlainText({});
     txtPlan->setPlainText({});
-    txtPlanNbr->setText({});
+    WipeBox(txtPlanNbr);
 }
 
 void frmCreditCard::Form_Load() {
@@ -112,8 +125,8 @@ void frmCreditCard::keyPressEvent(QKeyEvent *event) {
 
 void frmCreditCard::done(int result) {
     QDialog::done(result);
-    // Closing discards the entries; the card details live on only in the
-    // wizard's kept copies.
+    // Closing wipes the entries; the card details live on only where the
+    // call keeps them.
     ClearEntries();
     loaded_ = false;
 }

@@ -16,9 +16,9 @@ class QPushButton;
 // The dialog in which the subscriber gives a credit card and picks a payment
 // plan, opened modally during the call. OK with valid entries accepts the
 // five entries, for the one who opened the window to take; Cancel and the
-// close box accept nothing. Closing discards the entries: the next use finds
-// empty boxes and places the window anew beside the wizard, while the plan
-// bounds stay.
+// close box accept nothing. Closing wipes the entries from the boxes: the
+// next use finds empty boxes and places the window anew beside the wizard,
+// while the plan bounds stay.
 class frmCreditCard final : public QDialog {
     Q_OBJECT
   public:
@@ -32,8 +32,9 @@ class frmCreditCard final : public QDialog {
 
     void LoadRegoDetails();
     void InitialiseForm();
-    // The entries that OK accepted since InitialiseForm, nothing otherwise.
-    std::optional<CardDetails> AcceptedDetails() const { return accepted_; }
+    // Hands over the entries that OK accepted since InitialiseForm, nothing
+    // otherwise; the window keeps no copy.
+    std::optional<CardDetails> TakeAcceptedDetails();
 
     QLineEdit *txtCreditCardNumber = nullptr;
     QLineEdit *txtExpiryDate = nullptr;

@@ -191,6 +191,7 @@ class frmRegistration final : public QWidget, public CallWindow {
     bool SurveyDone() const override { return mbolDoneSurvey != kFalse; }
     std::optional<CardDetails> ShowCardWindow(const CardDetails &offer,
                                               const QByteArray &planDetails) override;
+    void CloseCardWindow() override;
     void SetCardPlanBounds(std::int16_t lo, std::int16_t hi) override;
     void ShowEntryControl(EntryControl control) override;
     void ShowContinue(bool visible) override;

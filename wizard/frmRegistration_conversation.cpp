@@ -46,6 +46,11 @@ std::optional<CardDetails> frmRegistration::ShowCardWindow(const CardDetails &of
     return AskForCardDetails(CardWindow(), offer, planDetails);
 }
 
+void frmRegistration::CloseCardWindow() {
+    if (card_ != nullptr && card_->isVisible())
+        card_->reject();
+}
+
 void frmRegistration::SetCardPlanBounds(std::int16_t lo, std::int16_t hi) {
     frmCreditCard &card = CardWindow();
     card.mintPlanNbrLo = lo;
@@ -70,6 +75,10 @@ void frmRegistration::ShowContinue(bool visible) {
     // reachable by its mnemonic or Tab.
     cmdFinish->setVisible(!visible);
     cmdContinue->setVisible(visible);
-    if (visible)
+    // Nor Start Over while the request waits: the call still needs the
+    // entries. The page shown decides again once Continue is gone.
+    if (visible) {
         cmdContinue->raise();
+        cmdStartOver->setEnabled(false);
+    }
 }

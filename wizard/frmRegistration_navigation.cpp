@@ -49,7 +49,9 @@ void frmRegistration::ShowWizardPage(std::int16_t &newPage) {
     page->setGeometry(Px(kPageLeft), 0, width() - Px(kPanelAndMargin), Px(kPageHeight));
     page->show();
 
-    cmdStartOver->setEnabled(newPage != 0);
+    // Not while a refused request waits for Continue: the call still needs
+    // the entries.
+    cmdStartOver->setEnabled(newPage != 0 && cmdContinue->isHidden());
     cmdBack->setEnabled(newPage != 0);
     cmdNext->setEnabled(newPage != 3);
     cmdFinish->setEnabled(newPage == 3);

@@ -1,5 +1,6 @@
 #include "frmRegistration.h"
 #include "logging.h"
+#include "private_memory.h"
 #include "quit_signals.h"
 #include "startup.h"
 #include "ui.h"
@@ -30,6 +31,8 @@ bool StartLog(const QStringList &arguments) {
 } // namespace
 
 int main(int argc, char *argv[]) {
+    // Before anything is read or typed.
+    KeepMemoryPrivate();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kestenrol"));
     QApplication::setDesktopFileName(QStringLiteral("kestenrol"));

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <array>
+#include <cerrno>
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -18,11 +19,14 @@ constexpr int kSignalExitBase = 128;
 int gSignalWriter = -1;
 
 extern "C" void OnQuitSignal(int signalNumber) {
-    // Only async-signal-safe calls here.
+    // Only async-signal-safe calls here, and the interrupted code finds errno
+    // as it left it.
+    const int interruptedErrno = errno;
     for (const int quit : kQuitSignals)
         std::signal(quit, SIG_DFL);
     const auto byte = static_cast<unsigned char>(signalNumber);
     [[maybe_unused]] const ssize_t written = ::write(gSignalWriter, &byte, 1);
+    errno = interruptedErrno;
 }
 
 } // namespace

@@ -342,8 +342,72 @@ class ConversationTest : public QObject {
         QCOMPARE(conversation_->PacketProcessContinue(packet), kFalse);
     }
 
+    void windowOutlivesItsCall_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<bool>("callEnds"); // else the program begins to end
+        for (const QString &window : {u"card window"_s, u"card message"_s, u"refused field"_s,
+                                      u"card window after Continue"_s}) {
+            QTest::newRow(qPrintable(window + u", call ends"_s)) << window << true;
+            QTest::newRow(qPrintable(window + u", program ends"_s)) << window << false;
+        }
+    }
+
+    // A window of the conversation still open when its call ends, or when
+    // the program begins to end: what it gives goes nowhere, nothing more is
+    // shown and nothing is answered. The call's end wipes the card kept from
+    // an earlier request where it lay, and the last reply.
+    void windowOutlivesItsCall() {
+        QFETCH(QString, window);
+        QFETCH(bool, callEnds);
+        const CardDetails other{"5500000000000004", "0131", "M J", "", "7"};
+        wizard_->cardAnswers = {kCard, other};
+        QCOMPARE(receive(Request(1, {10, 20})), kTrue);
+        const QByteArray lastReply = gLastPacket;
+        // A copy that shares the kept card's memory.
+        const CardDetails sharing = conversation_->KeptCard();
+        qsizetype shownBefore = -1;
+        const auto end = [&] {
+            shownBefore = wizard_->log.size();
+            if (callEnds)
+                conversation_->EndCall();
+            else
+                ui_->endProgram();
+        };
+        Flag sent = kTrue;
+        QByteArray packet;
+        if (window == u"card window"_s) {
+            wizard_->whileCardWindowOpen = end;
+            sent = receive(Request(2, {10, 20}, 2));
+        } else if (window == u"card message"_s) {
+            ui_->messageActions = {end};
+            sent = receive(Request(2, {10, 20}, 1));
+        } else if (window == u"refused field"_s) {
+            ui_->messageActions = {end};
+            sent = receive(Request(2, {1, 10}, 2));
+        } else {
+            QCOMPARE(receive(Request(2, {1, 10}, 2)), kFalse);
+            wizard_->whileCardWindowOpen = end;
+            sent = conversation_->PacketProcessContinue(packet);
+        }
+        QCOMPARE(sent, kFalse);
+        QVERIFY(packet.isEmpty());
+        QVERIFY2(shownBefore >= 0, "the window was never open");
+        QCOMPARE(wizard_->log.mid(shownBefore), QStringList());
+        QVERIFY(!conversation_->waitingForContinue());
+        if (callEnds) {
+            QCOMPARE(conversation_->KeptCard(), CardDetails());
+            QCOMPARE(gCardAccepted, kFalse);
+            QCOMPARE(sharing.txtCreditCardNumber, QByteArray(16, '\0'));
+            QVERIFY(gLastPacket.isEmpty());
+        } else {
+            QCOMPARE(conversation_->KeptCard().txtCreditCardNumber, kCard.txtCreditCardNumber);
+            QCOMPARE(gLastPacket, lastReply);
+        }
+    }
+
     // With no call in progress an end packet changes nothing; with one, the
-    // host's text is shown, the call hung up and the program ended.
+    // host's text is shown, the call hung up and the program ended, and the
+    // last reply (it may carry the card) is gone.
     void endPacket() {
         QCOMPARE(receive(Request(1, {2})), kTrue);
         const QByteArray answer = gLastPacket;
@@ -354,7 +418,7 @@ class ConversationTest : public QObject {
         QVERIFY(ui_->messages.isEmpty() && wizard_->log.isEmpty() && !ui_->ended);
         line_.callUp = true;
         QCOMPARE(receive(Wire(4, 3, text)), kFalse);
-        QCOMPARE(gLastPacket, answer);
+        QVERIFY(gLastPacket.isEmpty());
         QVERIFY(wizard_->log.isEmpty());
         QCOMPARE(line_.hangUps, 1);
         QCOMPARE(Shown(*ui_), QByteArrayList{text + "\r\n\r\nThe Registration program will exit."});

@@ -195,6 +195,7 @@ class RegistrationCallTest : public QObject {
         // The card lived for the call only.
         QCOMPARE(caller.call.Conversation().KeptCard(), CardDetails());
         QCOMPARE(modKestenrol::gCardAccepted, kFalse);
+        QVERIFY(modKestenrol::gLastPacket.isEmpty());
         QVERIFY(!caller.call.ctlCOMM.IsOpen());
         QVERIFY(QDir(locks_.path()).isEmpty());
         QVERIFY(!QFile::exists(
@@ -318,6 +319,36 @@ class RegistrationCallTest : public QObject {
         QVERIFY(!caller.call.CallInProgress());
         QVERIFY(!caller.call.ctlCOMM.IsOpen());
         QVERIFY(QDir(locks_.path()).isEmpty());
+    }
+
+    // The carrier lost while the card window is open: the window is closed
+    // before the user is told, and the card its OK gives all the same is
+    // neither kept nor sent.
+    void cardWindowGoesWithTheCall() {
+        HostSim sim(kQuick + HostSim::Scenario(u"login.scn"_s) +
+                    "data 24=\"\\x02\\x04Plans 2 to 4\"\n"
+                    "request 10-13,24 await none\nwait 200\ndrop\n");
+        Caller caller(sim, locks_);
+        caller.window.cardAnswers = {kCard};
+        caller.window.whileCardWindowOpen = [&] {
+            QVERIFY(QTest::qWaitFor(
+                [&] { return caller.window.status == u"Connection disconnected"_s; }));
+        };
+        caller.call.DialService("03 9555 0100");
+        QVERIFY(caller.waitForState(kCallIdle));
+        QVERIFY(QTest::qWaitFor([&] { return caller.window.cardOffers.size() == 1; }));
+        const qsizetype closed = caller.window.log.indexOf(u"card closed@0"_s);
+        QVERIFY(closed > caller.window.log.indexOf(u"card@0"_s));
+        QCOMPARE(caller.ui.messages.size(), 1);
+        QVERIFY(caller.window.enabled);
+        const QByteArrayList record = sim.record();
+        QVERIFY(record.contains("drop"));
+        QVERIFY(std::none_of(record.begin(), record.end(), [](const QByteArray &line) {
+            return line.startsWith("packet kind=2");
+        }));
+        QCOMPARE(caller.call.Conversation().KeptCard(), CardDetails());
+        QCOMPARE(modKestenrol::gCardAccepted, kFalse);
+        QVERIFY(modKestenrol::gLastPacket.isEmpty());
     }
 
     void dialRefused_data() {

@@ -20,11 +20,20 @@ WizardEntries FakeCallWindow::Entries() const {
 std::optional<CardDetails> FakeCallWindow::ShowCardWindow(const CardDetails &offer,
                                                           const QByteArray &planDetails) {
     note(u"card"_s);
-    cardOffers.append(offer);
+    cardOffers.append(offer.Detached());
     planLists.append(planDetails);
+    cardWindowOpen_ = true;
     if (whileCardWindowOpen)
         whileCardWindowOpen();
+    cardWindowOpen_ = false;
     return cardAnswers.isEmpty() ? std::nullopt : cardAnswers.takeFirst();
+}
+
+void FakeCallWindow::CloseCardWindow() {
+    if (!cardWindowOpen_)
+        return;
+    cardWindowOpen_ = false;
+    note(u"card closed"_s);
 }
 
 void FakeCallWindow::SetCardPlanBounds(std::int16_t lo, std::int16_t hi) {

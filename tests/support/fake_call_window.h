@@ -25,9 +25,11 @@ class FakeCallWindow final : public CallWindow {
     WizardEntries entries;
     bool surveyDone = false;
     // One per card window opening: what OK accepts, or nothing for Cancel;
-    // with none left the window is cancelled.
+    // with none left the window is cancelled. OK is given even when the
+    // call closed the window meanwhile, as a click on its way would be.
     QList<std::optional<CardDetails>> cardAnswers;
     std::function<void()> whileCardWindowOpen;
+    // What the card window was offered, copies of their own.
     QList<CardDetails> cardOffers;
     QList<QByteArray> planLists;
 
@@ -41,6 +43,7 @@ class FakeCallWindow final : public CallWindow {
     bool SurveyDone() const override { return surveyDone; }
     std::optional<CardDetails> ShowCardWindow(const CardDetails &offer,
                                               const QByteArray &planDetails) override;
+    void CloseCardWindow() override;
     void SetCardPlanBounds(std::int16_t lo, std::int16_t hi) override;
     void EnableWizard(Flag flag) override;
     void ShowEntryControl(EntryControl control) override;
@@ -53,4 +56,5 @@ class FakeCallWindow final : public CallWindow {
     void note(const QString &what);
 
     const ScriptedUi &ui_;
+    bool cardWindowOpen_ = false;
 };

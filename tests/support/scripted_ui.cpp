@@ -17,6 +17,8 @@ ScriptedUi::~ScriptedUi() {
 MsgAnswer ScriptedUi::msgBox(const QByteArray &text, MsgButtons buttons, MsgIcon icon,
                              const QByteArray &title) {
     messages.append({text, buttons, icon, title});
+    if (!messageActions.isEmpty())
+        messageActions.takeFirst()();
     if (!answers.isEmpty())
         return answers.takeFirst();
     switch (buttons) {

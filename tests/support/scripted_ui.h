@@ -40,6 +40,9 @@ class ScriptedUi final : public Ui {
     // Answers for the coming message boxes, in order; without one the
     // first button of the box is taken.
     QList<MsgAnswer> answers;
+    // Run while the coming message boxes are shown, in order, before they
+    // are answered (the event loop may run inside).
+    QList<std::function<void()>> messageActions;
     // Called with each modal dialog, in order; without one the dialog is
     // closed straight away. A handler may itself raise message boxes.
     QList<std::function<void(QDialog &)>> modalActions;

@@ -1,4 +1,5 @@
 #include "card_checks.h"
+#include "continue_checks.h"
 #include "entry_checks.h"
 #include "entry_routines.h"
 #include "expiry_date.h"
@@ -11,6 +12,28 @@
 #include <QtTest>
 
 using Lines = QList<QByteArray>;
+
+namespace {
+
+// Entries that pass every page's checks.
+WizardEntries ValidEntries() {
+    WizardEntries entries;
+    entries.txtFirstName = "Mary";
+    entries.txtSurname = "Smith";
+    entries.txtAddress1 = "12 High Street";
+    entries.txtAddress3 = "Richmond";
+    entries.cboState = "NSW";
+    entries.txtPostcode = "2000";
+    entries.lstExisting = "02 70105678\tSydney";
+    entries.txtNickName = "MARYS";
+    entries.txtPassword = entries.txtPasswordConfirm = "SECRET";
+    entries.txtCallbackNumberArea = "02";
+    entries.txtCallbackNumber = "95551234";
+    entries.cboHeardAbout = "From a friend";
+    return entries;
+}
+
+} // namespace
 
 class EntryRulesTest : public QObject {
     Q_OBJECT
@@ -163,19 +186,7 @@ class EntryRulesTest : public QObject {
             {4, C::txtFirstName, [](E &e) { e = {}; }, ""},
         };
         for (const auto &row : rows) {
-            E entries;
-            entries.txtFirstName = "Mary";
-            entries.txtSurname = "Smith";
-            entries.txtAddress1 = "12 High Street";
-            entries.txtAddress3 = "Richmond";
-            entries.cboState = "NSW";
-            entries.txtPostcode = "2000";
-            entries.lstExisting = "02 70105678\tSydney";
-            entries.txtNickName = "MARYS";
-            entries.txtPassword = entries.txtPasswordConfirm = "SECRET";
-            entries.txtCallbackNumberArea = "02";
-            entries.txtCallbackNumber = "95551234";
-            entries.cboHeardAbout = "From a friend";
+            E entries = ValidEntries();
             row.change(entries);
             const std::optional<CheckFailure> failure = CheckWizardPage(row.page, entries);
             QCOMPARE(failure ? failure->message : QByteArray("passes"),
@@ -183,6 +194,64 @@ class EntryRulesTest : public QObject {
             if (failure)
                 QCOMPARE(failure->control, row.control);
         }
+    }
+    void continueChecks_data() {
+        // The page shown; a change to valid entries (0: none); the fields asked;
+        // the kept card's plan and expiry ("": no card accepted); the message (none:
+        // the request may go) and the entry it sends the user to (-1: none).
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("change");
+        QTest::addColumn<QList<int>>("fields");
+        QTest::addColumn<QByteArray>("plan");
+        QTest::addColumn<QByteArray>("expiry");
+        QTest::addColumn<QByteArray>("message");
+        QTest::addColumn<int>("control");
+        const QByteArray nickname = "Please enter the Nickname you want to identified by.";
+        const QByteArray range = "The Plan Number must be in the range of plan numbers listed.";
+        const auto row = [](const char *name, int page, int change, const QList<int> &fields,
+                            const char *plan, const char *expiry, const QByteArray &message,
+                            int control) {
+            QTest::newRow(name) << page << change << fields << QByteArray(plan)
+                                << QByteArray(expiry) << message << control;
+        };
+        const int nick = int(EntryControl::txtNickName);
+        const int first = int(EntryControl::txtFirstName);
+        row("all well", 2, 0, {16, 24}, "5", "0626", {}, -1);
+        row("the page shown", 2, 1, {16}, "", "", nickname, nick);
+        row("the page shown first", 2, 3, {1, 16}, "", "", nickname, nick);
+        row("then the others in order", 3, 3, {1, 16}, "", "",
+            "Please enter both your First Name and Surame.", first);
+        row("a page left by Back", 1, 1, {16}, "", "", nickname, nick);
+        row("kept plan no longer offered", 2, 0, {16, 24}, "3", "0626", range, -1);
+        row("kept card expired since", 2, 0, {13, 16}, "5", "0525",
+            "Please enter a valid 4 digit Credit Card Expiry Date.", -1);
+        row("the card window takes the card", 2, 0, {10, 11, 24}, "3", "0525", {}, -1);
+        row("no card accepted", 2, 0, {16, 24}, "", "", {}, -1);
+        row("no card field", 2, 0, {16, 20}, "3", "0525", {}, -1);
+    }
+    // Plans 5 to 6 on offer, on 10 June 2025.
+    void continueChecks() {
+        QFETCH(int, page);
+        QFETCH(int, change);
+        QFETCH(QList<int>, fields);
+        QFETCH(QByteArray, plan);
+        QFETCH(QByteArray, expiry);
+        WizardEntries entries = ValidEntries();
+        if ((change & 1) != 0)
+            entries.txtNickName = " ";
+        if ((change & 2) != 0)
+            entries.txtFirstName.clear();
+        const CardDetails card{"4111111111111111", expiry, "M J", "", plan};
+        RefusedRequest request;
+        for (const int field : fields)
+            request.fields |= 1 << (field - 1);
+        request.keptCard = plan.isEmpty() ? nullptr : &card;
+        request.planLo = 5;
+        request.planHi = 6;
+        const std::optional<ContinueFailure> failure =
+            CheckContinue(static_cast<std::int16_t>(page), entries, request, QDate(2025, 6, 10));
+        QTEST(failure ? failure->message : QByteArray(), "message");
+        QTEST(failure && failure->control ? int(*failure->control) : -1, "control");
     }
     void expiryDates_data() {
         QTest::addColumn<QDate>("today");

@@ -1,6 +1,7 @@
 // The wizard's calls end to end: the real window dials kestrune-hostsim over
 // a real pseudo-terminal; whole registrations, failures, hanging up.
 #include "clock.h"
+#include "entry_boxes.h"
 #include "field_requests.h"
 #include "frmCreditCard.h"
 #include "host_sim.h"
@@ -24,8 +25,10 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <csignal>
 
 using namespace Qt::StringLiterals;
@@ -118,6 +121,25 @@ bool WaitForStatus(const frmRegistration &window, const QString &text) {
 
 bool WaitForMessages(const ScriptedUi &ui, qsizetype count) {
     return QTest::qWaitFor([&] { return ui.messages.size() >= count; }, 5000);
+}
+
+// Whether a box of the wizard, its card window's included, shows the text.
+bool AnyBoxHolds(const frmRegistration &window, const QByteArray &text) {
+    const QString wanted = QString::fromLatin1(text);
+    const auto lines = window.findChildren<QLineEdit *>();
+    const auto texts = window.findChildren<QPlainTextEdit *>();
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const QLineEdit *box) { return box->text().contains(wanted); }) ||
+           std::any_of(texts.begin(), texts.end(), [&](const QPlainTextEdit *box) {
+               return box->toPlainText().contains(wanted);
+           });
+}
+
+// Whether the caller answered a request of the host.
+bool AnyAnswerSent(const HostSim &sim) {
+    const QByteArrayList record = sim.record();
+    return std::any_of(record.begin(), record.end(),
+                       [](const QByteArray &line) { return line.startsWith("packet kind=2"); });
 }
 
 // The wizard is the user's again (Submit, not Continue) and the line idle.
@@ -313,6 +335,10 @@ class WizardCallTest : public QObject {
             QFile::decodeName(QByteArray(kLockFolder) + '/' + LockFileName(sim.device()))));
     }
     void wholeRegistration();
+    void cardWindowClosesWithTheCall();
+    void quitSignalSendsNothing_data();
+    void quitSignalSendsNothing();
+    void continueChecksLikeNext();
 };
 
 // Every field asked for, in the field table's bytes; the card window within its plan
@@ -333,6 +359,7 @@ void WizardCallTest::wholeRegistration() {
     UseModem(sim.device());
     const auto window = StartWizard();
     frmRegistration &w = *window;
+    CardDetails kept;
 
     ui_->modalActions.append(FinishSurvey);
     ui_->modalActions.append([&](QDialog &dialog) {
@@ -354,6 +381,8 @@ void WizardCallTest::wholeRegistration() {
         Enter(u"3"_s);
         QCOMPARE(Focused(), card.cmdOK);
         Press(Qt::Key_Return);
+        // Once the card is kept: a copy that shares the memory it is kept in.
+        QTimer::singleShot(0, &w, [&] { kept = w.Call().Conversation().KeptCard(); });
     });
     SubmitRegistration(w, *ui_, true);
     QVERIFY(WaitForMessages(*ui_, 3)); // the survey's thanks, then the refusal
@@ -410,12 +439,141 @@ void WizardCallTest::wholeRegistration() {
     // The host's login texts are stored whole for the games client.
     QCOMPARE(Registry(kCommand1Value), QByteArray("KESTRUNE:MARYS"));
     QCOMPARE(Registry(kCommand2Value), command2);
-    // The card lived for the call only, and never reached a file.
+    // The card lived for the call only, wiped where it was kept, and never
+    // reached a file; no box shows it, and the last reply is gone.
     QCOMPARE(w.Call().Conversation().KeptCard(), CardDetails());
     QCOMPARE(modKestenrol::gCardAccepted, kFalse);
+    QCOMPARE(kept.txtCreditCardNumber, QByteArray(kCardNumber.size(), '\0'));
+    QVERIFY(!AnyBoxHolds(w, kCardNumber));
+    QVERIFY(modKestenrol::gLastPacket.isEmpty());
     for (const QString &file : {machine_->registryPath(), machine_->path() + u"/survey.txt"_s,
                                 machine_->configHome() + u"/Kestrune/KestruneRegistration.ini"_s})
         QVERIFY2(!FileHolds(file, kCardNumber), qPrintable(file));
+}
+
+// The carrier lost while the user types the card: the card window closes
+// with the call, wiped, and an OK pressed on its way all the same keeps
+// nothing and sends nothing.
+void WizardCallTest::cardWindowClosesWithTheCall() {
+    HostSim sim(kQuick + kLogin + "send \"connected\"\ndata 24=\"\\x02\\x04Plans\"\n" +
+                "request 10-13,24 await none\nwait 300\ndrop\n");
+    UseModem(sim.device());
+    const auto window = StartWizard();
+    frmRegistration &w = *window;
+    ui_->modalActions.append([&](QDialog &dialog) {
+        auto &card = dynamic_cast<frmCreditCard &>(dialog);
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        Type(QString::fromLatin1(kCardNumber.left(8)));
+        QVERIFY(QTest::qWaitFor([&] { return !dialog.isVisible(); }));
+        QCOMPARE(ui_->messages.last().text, kDisconnected);
+        QVERIFY(!AnyBoxHolds(w, kCardNumber.left(8)));
+        SetBoxText(card.txtCreditCardNumber, kCardNumber);
+        SetBoxText(card.txtExpiryDate, "1228");
+        SetBoxText(card.txtNameOnCard, "MARY SMITH");
+        SetBoxText(card.txtPlanNbr, "3");
+        card.cmdOK->click();
+        QCOMPARE(ui_->messages.last().text, kDisconnected);
+    });
+    SubmitRegistration(w, *ui_);
+    QVERIFY(WaitForStatus(w, u"Connection disconnected"_s));
+    QVERIFY(QTest::qWaitFor([&] { return ui_->modalActions.isEmpty(); }));
+    CheckIdle(w, *ui_);
+    QVERIFY(!AnyAnswerSent(sim));
+    QCOMPARE(w.Call().Conversation().KeptCard(), CardDetails());
+    QCOMPARE(modKestenrol::gCardAccepted, kFalse);
+    QVERIFY(!AnyBoxHolds(w, kCardNumber));
+    QVERIFY(modKestenrol::gLastPacket.isEmpty());
+}
+
+void WizardCallTest::quitSignalSendsNothing_data() {
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<bool>("takeSurvey");
+    // The host waits for the card without limit.
+    QTest::newRow("card window") << kLogin + "send \"connected\"\nrequest 10-13,24\n" << false;
+    QTest::newRow("survey, before the dial") << kLogin << true;
+}
+
+// SIGTERM while a window of the wizard is open: the program ends without
+// another word to the host (nor a dial) but the hang-up.
+void WizardCallTest::quitSignalSendsNothing() {
+    QFETCH(QByteArray, script);
+    QFETCH(bool, takeSurvey);
+    HostSim sim(kQuick + script);
+    UseModem(sim.device());
+    auto window = StartWizard();
+    FillAllPages(*window);
+    ui_->answers.append(takeSurvey ? MsgAnswer::Yes : MsgAnswer::No);
+    ui_->modalActions.append([&](QDialog &dialog) {
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        EndProgramOnQuitSignals();
+        std::raise(SIGTERM);
+        QVERIFY(QTest::qWaitFor([&] { return ui_->ended; }));
+        QVERIFY(!dialog.isVisible());
+    });
+    Click(window->cmdFinish);
+    if (!takeSurvey)
+        QVERIFY(QTest::qWaitFor([&] { return ui_->ended; }, 10000));
+    QCOMPARE(ui_->endStatus, 128 + SIGTERM);
+    if (takeSurvey) {
+        // The modem was never even opened.
+        QVERIFY(!window->Call().CallInProgress());
+        QVERIFY(window->lblStatus->text().isEmpty());
+        window.reset();
+    } else {
+        window.reset();
+        QVERIFY(sim.waitForRecord("hangup ath"));
+        QVERIFY(!AnyAnswerSent(sim));
+    }
+    QCOMPARE(modKestenrol::gCardAccepted, kFalse);
+    QVERIFY(modKestenrol::gLastPacket.isEmpty());
+}
+
+// After a refusal the corrected entries are checked as Next checks them:
+// a blanked entry gets its page's message and nothing goes, from the page
+// shown or from another one; corrected, it goes. Start Over is not offered
+// while the refused request waits.
+void WizardCallTest::continueChecksLikeNext() {
+    HostSim sim(kQuick + kLogin + "send \"connected\"\nrequest 16,20 reject 2\n");
+    UseModem(sim.device());
+    const auto window = StartWizard();
+    frmRegistration &w = *window;
+    SubmitRegistration(w, *ui_);
+    QVERIFY(WaitForMessages(*ui_, 2));
+    QCOMPARE(ui_->messages[1].text, kNickNameRefused);
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QCOMPARE(Focused(), w.txtNickName);
+
+    QVERIFY(!w.cmdStartOver->isEnabled());
+    PressAlt(Qt::Key_S);
+    QCOMPARE(ui_->messages.size(), 2);
+    QList<QWidget *> reached;
+    for (int i = 0; i < 30; ++i) {
+        Press(Qt::Key_Tab);
+        reached.append(Focused());
+    }
+    QVERIFY(reached.contains(w.cmdContinue) && !reached.contains(w.cmdStartOver));
+
+    const QByteArray blank = "Please enter the Nickname you want to identified by.";
+    w.txtNickName->setFocus();
+    Press(Qt::Key_Backspace);
+    PressAlt(Qt::Key_O);
+    QCOMPARE(ui_->messages.last().text, blank);
+    QCOMPARE(Focused(), w.txtNickName);
+    PressAlt(Qt::Key_B);
+    QCOMPARE(w.intCurrentPage, std::int16_t(1));
+    PressAlt(Qt::Key_O);
+    QCOMPARE(ui_->messages.size(), 4);
+    QCOMPARE(ui_->messages.last().text, blank);
+    QCOMPARE(w.intCurrentPage, std::int16_t(2));
+    QCOMPARE(Focused(), w.txtNickName);
+    QVERIFY(w.cmdContinue->isVisible() && w.cmdContinue->isEnabled());
+    QVERIFY(!AnyAnswerSent(sim));
+
+    Type(u"maryann"_s);
+    PressAlt(Qt::Key_O);
+    QVERIFY(sim.waitForRecord("field 16 \"MARYANN\""));
+    QVERIFY(w.cmdContinue->isHidden() && !w.cmdStartOver->isEnabled());
 }
 
 QTEST_MAIN(WizardCallTest)

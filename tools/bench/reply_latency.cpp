@@ -83,6 +83,7 @@ class Window final : public CallWindow {
                                               const QByteArray & /*planDetails*/) override {
         return std::nullopt;
     }
+    void CloseCardWindow() override {}
     void SetCardPlanBounds(std::int16_t /*lo*/, std::int16_t /*hi*/) override {}
     void EnableWizard(Flag /*flag*/) override {}
     void ShowEntryControl(EntryControl /*control*/) override {}
