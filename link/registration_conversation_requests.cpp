@@ -77,10 +77,6 @@ std::int32_t RequestNumber(const QByteArray &bytes) {
     return *number;
 }
 
-bool Asked(std::int32_t fieldMask, int fieldNbr) {
-    return ((static_cast<std::uint32_t>(fieldMask) >> (fieldNbr - 1)) & 1U) != 0;
-}
-
 QByteArray Record(int fieldNbr, const QByteArray &value) {
     return FieldEncode(QByteArray::number(fieldNbr), value);
 }
@@ -115,7 +111,7 @@ void RegistrationConversation::PacketProcessRequest(const QByteArray &strData1,
         << "request for fields" << Qt::hex << fieldMask << "rejection" << Qt::dec << rejection;
     if (rejection != 0) {
         for (const CorrectableField &field : kCorrectableFields) {
-            if (!Asked(fieldMask, field.number))
+            if (!FieldAsked(fieldMask, field.number))
                 continue;
             // The message of the refused field; then the wizard is the user's
             // again, on the field's page with the field ready for the
@@ -143,7 +139,7 @@ QByteArray RegistrationConversation::AnswerFields(std::int32_t fieldMask, bool c
     // records so far behind: they may carry the card.
     answer.reserve(kLongestPacketString);
     for (int fieldNbr = 1; fieldNbr <= kLastRequestField; ++fieldNbr) {
-        if (!Asked(fieldMask, fieldNbr))
+        if (!FieldAsked(fieldMask, fieldNbr))
             continue;
         QByteArray record = fieldNbr == kCardNumberField ? AnswerCardField(cardRefused, entries)
                                                          : AnswerField(fieldNbr, entries);

@@ -2,6 +2,7 @@
 
 #include "card_checks.h"
 #include "entry_checks.h"
+#include "field_requests.h"
 
 #include <algorithm>
 #include <array>
@@ -13,10 +14,6 @@ constexpr int kCardNumberField = 10;
 // Fields that go from the kept card unless the card window opens for
 // field 10 and takes a card afresh.
 constexpr std::array kKeptCardFields{11, 12, 13, 24};
-
-bool Asks(std::int32_t fields, int fieldNbr) {
-    return ((static_cast<std::uint32_t>(fields) >> (fieldNbr - 1)) & 1U) != 0;
-}
 
 } // namespace
 
@@ -37,9 +34,9 @@ std::optional<ContinueFailure> CheckContinue(std::int16_t shownPage, const Wizar
     }
 
     const bool keptCardGoes =
-        request.keptCard != nullptr && !Asks(request.fields, kCardNumberField) &&
+        request.keptCard != nullptr && !FieldAsked(request.fields, kCardNumberField) &&
         std::any_of(kKeptCardFields.begin(), kKeptCardFields.end(),
-                    [&request](int fieldNbr) { return Asks(request.fields, fieldNbr); });
+                    [&request](int fieldNbr) { return FieldAsked(request.fields, fieldNbr); });
     if (!keptCardGoes)
         return std::nullopt;
     if (const std::optional<CardCheckFailure> failure =

@@ -42,6 +42,10 @@ DiallingLocations ReadLocations() {
     return locations;
 }
 
+bool IsOutsideLinePrefix(const QByteArray &prefix) {
+    return prefix.size() <= kLongestOutsideLine && IsDialText(prefix);
+}
+
 QByteArray LocationProblem(const DiallingLocation &location) {
     const QByteArray name = Trim(location.name);
     if (name.isEmpty())
@@ -51,7 +55,7 @@ QByteArray LocationProblem(const DiallingLocation &location) {
     if (name.size() > kLongestLocationName || !printable)
         return "The name of a location may hold at most " +
                QByteArray::number(kLongestLocationName) + " characters, and no line breaks.";
-    if (location.outsideLine.size() > kLongestOutsideLine || !IsDialText(location.outsideLine))
+    if (!IsOutsideLinePrefix(location.outsideLine))
         return "The outside line prefix may hold only digits, \"*\", \"#\" and \",\" (a pause), "
                "at most " +
                QByteArray::number(kLongestOutsideLine) + " of them.";

@@ -32,6 +32,10 @@ struct DiallingLocations {
 
 DiallingLocations ReadLocations();
 
+// Whether the prefix can go before a number in a dial command: dial
+// characters only, at most kLongestOutsideLine of them.
+bool IsOutsideLinePrefix(const QByteArray &prefix);
+
 // Why a location cannot be stored; empty when it can.
 QByteArray LocationProblem(const DiallingLocation &location);
 

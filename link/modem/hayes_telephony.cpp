@@ -111,7 +111,9 @@ DialResult HayesTelephony::Dial(const QByteArray &number) {
     send(initString_ + '\r');
     phase_ = Phase::Initialising;
     timer_.start(timings_.commandWait);
-    return {dialId_, DialRefusal::None};
+    DialResult placed;
+    placed.requestId = dialId_;
+    return placed;
 }
 
 // Everything that goes to the modem is checked here, whatever its source:
@@ -142,7 +144,7 @@ DialResult HayesTelephony::Prepare(const QByteArray &number) {
     }
     const DiallingLocations locations = ReadLocations();
     const DiallingLocation &location = locations.list[locations.current];
-    if (location.outsideLine.size() > kLongestOutsideLine || !IsDialText(location.outsideLine)) {
+    if (!IsOutsideLinePrefix(location.outsideLine)) {
         refused.text = location.outsideLine;
         return refuse(DialRefusal::BadLocation);
     }

@@ -1,11 +1,10 @@
 #include "line_output.h"
 
-#include <QLoggingCategory>
+#include "logging.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <unistd.h>
-
-Q_LOGGING_CATEGORY(lcLineOutput, "kestrune.modem", QtWarningMsg)
 
 LineOutput::LineOutput(QObject *parent) : QObject(parent) {
     connect(&writable_, &QSocketNotifier::activated, this, &LineOutput::writeWaiting);
@@ -31,8 +30,8 @@ bool LineOutput::send(const QByteArray &text) {
         return false;
     if (waiting() + text.size() > kMostWaiting) {
         if (counts_.dropped++ == 0)
-            qCWarning(lcLineOutput) << "the line is" << waiting()
-                                    << "bytes behind: replies are dropped until it catches up";
+            qCWarning(lcLine) << "the line is" << waiting()
+                              << "bytes behind: replies are dropped until it catches up";
         return false;
     }
     pending_.append(text);
@@ -76,7 +75,7 @@ void LineOutput::writeWaiting() {
 }
 
 void LineOutput::fail(int error) {
-    qCWarning(lcLineOutput) << "the line failed:" << qt_error_string(error);
+    qCWarning(lcLine) << "the line failed:" << qt_error_string(error);
     failed_ = true;
     writable_.setEnabled(false);
     pending_.clear();
