@@ -97,7 +97,7 @@ void HayesTelephony::post(std::function<void()> event) {
 }
 
 DialResult HayesTelephony::Dial(const QByteArray &number) {
-    const DialResult refused = Prepare(number);
+    DialResult refused = Prepare(number);
     if (!refused.placed()) {
         qCDebug(lcModem).noquote() << "dial refused:" << DialRefusalName(refused.refusal)
                                    << LogText(refused.device) << LogText(refused.text);
