@@ -21,13 +21,8 @@ MsgAnswer ScriptedUi::msgBox(const QByteArray &text, MsgButtons buttons, MsgIcon
         messageActions.takeFirst()();
     if (!answers.isEmpty())
         return answers.takeFirst();
-    switch (buttons) {
-    case MsgButtons::YesNo:
-    case MsgButtons::YesNoCancel:
-        return MsgAnswer::Yes;
-    default:
-        return MsgAnswer::Ok;
-    }
+    const bool asks = buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel;
+    return asks ? MsgAnswer::Yes : MsgAnswer::Ok;
 }
 
 void ScriptedUi::doEvents() {
