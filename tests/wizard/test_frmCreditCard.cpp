@@ -9,7 +9,6 @@
 #include "scripted_ui.h"
 
 #include <QApplication>
-#include <QDirIterator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -43,15 +42,8 @@ QByteArray Text(const QWidget *box) {
     return BoxText(qobject_cast<const QPlainTextEdit *>(box));
 }
 
-void SetText(QWidget *box, const QByteArray &text) {
-    if (auto *line = qobject_cast<QLineEdit *>(box))
-        SetBoxText(line, text);
-    else
-        SetBoxText(qobject_cast<QPlainTextEdit *>(box), text);
-}
-
-QByteArray Selected(const QWidget *box) {
-    return qobject_cast<const QLineEdit *>(box)->selectedText().toLatin1();
+QByteArray Selected(const QLineEdit *box) {
+    return box->selectedText().toLatin1();
 }
 
 // The five entries, joined by '|'.
@@ -68,10 +60,7 @@ class CreditCardTest : public QObject {
   private Q_SLOTS:
     void init();
     void cleanup() { SetToday({}); }
-    void validateForm_data();
-    void validateForm();
-    void keyFiltersAndLimits();
-    void keysOkCancelAndTheCloseBox();
+    void keysChecksOkCancelAndTheCloseBox();
 
   private:
     // Opens the card window as the conversation does, offering the kept
@@ -126,80 +115,16 @@ void CreditCardTest::init() {
     SetToday(kToday);
 }
 
-void CreditCardTest::validateForm_data() {
-    QTest::addColumn<int>("box"); // 0 number, 1 expiry, 2 name, 3 address, 4 plan number
-    QTest::addColumn<QByteArray>("entry");
-    QTest::addColumn<QByteArray>("message");
-    // Plans 3 to 7 offered; one box differs from a good card. (The rules
-    // themselves: the entry rules' test.)
-    const auto row = [](const char *name, int box, const char *entry, const char *message = "") {
-        QTest::newRow(name) << box << QByteArray(entry) << QByteArray(message);
-    };
-    row("expiry refused", 1, "0525", "Please enter a valid 4 digit Credit Card Expiry Date.");
-    row("plan above", 4, "8", "The Plan Number must be in the range of plan numbers listed.");
-    row("plan at the high bound", 4, "07");
-}
-
-// Each rule gives the focus to its box and selects its text before its
-// message; all passing hands the entries over untrimmed.
-void CreditCardTest::validateForm() {
-    QFETCH(int, box);
-    QFETCH(QByteArray, entry);
-    QFETCH(QByteArray, message);
-    card_->mintPlanNbrLo = 3;
-    card_->mintPlanNbrHi = 7;
-    const QList<QWidget *> boxes{card_->txtCreditCardNumber, card_->txtExpiryDate,
-                                 card_->txtNameOnCard, card_->txtCardholderAddress,
-                                 card_->txtPlanNbr};
-    QByteArrayList entries = QByteArray("4111111111111111|0626|M J||5").split('|');
-    entries[box] = entry;
-    open([&] {
-        for (qsizetype i = 0; i < boxes.size(); ++i)
-            SetText(boxes[i], entries[i]);
-        card_->cmdOK->setFocus();
-        QTest::keyClick(card_->cmdOK, Qt::Key_Space);
-        if (message.isEmpty())
-            return;
-        QCOMPARE(ui_->messages.size(), 1);
-        const ScriptedUi::Message &shown = ui_->messages[0];
-        QCOMPARE(shown.title + '|' + shown.text, "Kestrune Registration|" + message);
-        QVERIFY(shown.icon == MsgIcon::Exclamation && shown.buttons == MsgButtons::Ok);
-        QCOMPARE(QApplication::focusWidget(), boxes[box]);
-        QCOMPARE(Selected(boxes[box]), Text(boxes[box]));
-        QVERIFY(card_->isVisible());
-    });
-    QCOMPARE(ui_->messages.size(), message.isEmpty() ? 0 : 1);
-    QCOMPARE(accepted_ ? Joined(*accepted_) : "none",
-             message.isEmpty() ? entries.join('|') : "none");
-}
-
-// Typed keys as each box keeps them, Backspace and limits included.
-void CreditCardTest::keyFiltersAndLimits() {
-    const QList<std::tuple<QWidget *, QString, QByteArray>> typed{
-        {card_->txtCreditCardNumber,
-         u"12a b-34.\x08"
-         "5678901234567890"_s,
-         "1235678901234567"},
-        {card_->txtExpiryDate, u"0a6/2 67"_s, "0626"},
-        {card_->txtNameOnCard, u"mary o'brien-\xe9xyzabcdef"_s, "MARY O'BRIEN-\xe9XYZABC"},
-        {card_->txtPlanNbr, u"x7y93"_s, "79"},
-        {card_->txtCardholderAddress, u"1 Main st, #2"_s, "1 Main st, #2"}};
-    open([&] {
-        SetBoxText(card_->txtCardholderAddress, "");
-        for (const auto &[box, keys, text] : typed) {
-            type(box, keys);
-            QCOMPARE(Text(box), text);
-        }
-    });
-}
-
-// Tab goes round; Enter moves on from each box, in the address without a
-// new line, and from the plan number to OK without pressing it. OK hands
-// the entries over as they stand; the next opening shows them again, with
-// the name from the wizard and the window placed anew. Cancel and the close
-// box leave what OK handed over as it was. The card reaches no file. The
-// background tiled, every entry named by its caption, every text fitting.
-void CreditCardTest::keysOkCancelAndTheCloseBox() {
+// Tab goes round; each box keeps what its filter lets through, up to its
+// length, Backspace included; Enter moves on from each box, in the address
+// without a new line, and from the plan number to OK without pressing it.
+// OK refuses an entry by giving it the focus, its text selected, before the
+// message (the rules themselves: the entry rules' test), and hands the
+// entries over as they stand; the next opening shows them again, with the
+// name from the wizard and the window placed anew. Cancel and the close box
+// leave what OK handed over as it was. The background tiled, every entry
+// named by its caption, every text fitting.
+void CreditCardTest::keysChecksOkCancelAndTheCloseBox() {
     QPixmap tile(8, 8);
     tile.fill(QColor(11, 42, 107));
     frmColors::instance().setTilePicture(tile);
@@ -248,17 +173,36 @@ void CreditCardTest::keysOkCancelAndTheCloseBox() {
         QTest::keyClick(card_->txtPlan, Qt::Key_Return);
         QVERIFY(card_->isVisible() && ui_->messages.isEmpty());
 
-        const QStringList keys{u"4111111111111111"_s, u"0626"_s, {}, u"  "_s, u"2"_s};
+        const QList<std::pair<QString, QByteArray>> typed{
+            {u"4a1 1-1.2\x08"
+             "11111111111199"_s,
+             "4111111111111111"},
+            {u"0a5/2 57"_s, "0525"},
+            {u"mary o'brien-\xe9xyzabcdef"_s, "MARY O'BRIEN-\xe9XYZABC"},
+            {u" 1 Main st, #2 "_s, " 1 Main st, #2 "},
+            {u"x02y9"_s, "02"}};
         order[0]->setFocus();
-        for (qsizetype i = 0; i < keys.size(); ++i) {
-            QTest::keyClicks(order[i], keys[i]);
+        for (qsizetype i = 0; i < typed.size(); ++i) {
+            type(order[i], typed[i].first);
+            QCOMPARE(Text(order[i]), typed[i].second);
             QTest::keyClick(order[i], i == 4 ? Qt::Key_Enter : Qt::Key_Return);
             QCOMPARE(QApplication::focusWidget(), order[i + 1]);
         }
         QVERIFY(card_->isVisible() && ui_->messages.isEmpty());
         QTest::keyClick(card_->cmdOK, Qt::Key_Return);
+        QCOMPARE(ui_->messages.size(), 1);
+        const ScriptedUi::Message &shown = ui_->messages[0];
+        QCOMPARE(shown.title + '|' + shown.text,
+                 "Kestrune Registration|Please enter a valid 4 digit Credit Card Expiry Date.");
+        QVERIFY(shown.icon == MsgIcon::Exclamation && shown.buttons == MsgButtons::Ok);
+        QCOMPARE(QApplication::focusWidget(), card_->txtExpiryDate);
+        QCOMPARE(Selected(card_->txtExpiryDate), "0525");
+        QVERIFY(card_->isVisible());
+        QTest::keyClicks(card_->txtExpiryDate, u"0626"_s);
+        QTest::keyClick(card_->cmdOK, Qt::Key_Return);
     });
-    QCOMPARE(Joined(accepted_.value_or(CardDetails())), "4111111111111111|0626|MARY O'BRIEN|  |2");
+    QCOMPARE(Joined(accepted_.value_or(CardDetails())),
+             "4111111111111111|0626|MARY O'BRIEN-\xe9XYZABC| 1 Main st, #2 |02");
     // Closed: the entries are gone from the window, the bounds stay.
     QVERIFY(!card_->isVisible());
     QCOMPARE(Text(card_->txtCreditCardNumber) + Text(card_->txtNameOnCard), QByteArray());
@@ -273,12 +217,12 @@ void CreditCardTest::keysOkCancelAndTheCloseBox() {
         QCOMPARE(Selected(card_->txtCreditCardNumber) + '|' + Text(card_->txtNameOnCard) + '|' +
                      Text(card_->txtCardholderAddress) + '|' + Text(card_->txtExpiryDate) +
                      Text(card_->txtPlanNbr),
-                 "4111111111111111|MARIA O'BRIEN|PO Box 9|06262");
+                 "4111111111111111|MARIA O'BRIEN|PO Box 9|062602");
         QTest::keyClicks(card_->txtCreditCardNumber, u"5500000000000004"_s);
         card_->cmdOK->setFocus();
         QTest::keyClick(card_->cmdOK, Qt::Key_Return);
     });
-    const QByteArray accepted = "5500000000000004|0626|MARIA O'BRIEN|PO Box 9|2";
+    const QByteArray accepted = "5500000000000004|0626|MARIA O'BRIEN|PO Box 9|02";
     QCOMPARE(Joined(kept_), accepted);
     for (const bool closeBox : {false, true}) {
         open([&] {
@@ -293,15 +237,7 @@ void CreditCardTest::keysOkCancelAndTheCloseBox() {
         QCOMPARE(Joined(kept_), accepted);
         QCOMPARE(Text(card_->txtCreditCardNumber), QByteArray());
     }
-    QVERIFY(ui_->messages.isEmpty());
-    QDirIterator files(folder_->root(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        QFile file(files.next());
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray bytes = file.readAll();
-        QVERIFY2(!bytes.contains("4111111111111111") && !bytes.contains("5500000000000004"),
-                 qPrintable(file.fileName()));
-    }
+    QCOMPARE(ui_->messages.size(), 1); // the refused expiry's
 }
 
 QTEST_MAIN(CreditCardTest)
