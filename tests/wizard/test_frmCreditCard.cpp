@@ -7,6 +7,7 @@
 #include "frmCreditCard.h"
 #include "program_folder.h"
 #include "scripted_ui.h"
+#include "wizard_driver.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -37,16 +38,6 @@ QByteArray Selected(const QLineEdit *box) {
 QByteArray Joined(const CardDetails &card) {
     return card.txtCreditCardNumber + '|' + card.txtExpiryDate + '|' + card.txtNameOnCard + '|' +
            card.txtCardholderAddress + '|' + card.txtPlanNbr;
-}
-
-void type(QWidget *box, const QString &keys) {
-    box->setFocus();
-    for (const QChar key : keys) {
-        if (key.unicode() < 128)
-            QTest::keyClick(box, key.toLatin1());
-        else
-            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(key), {});
-    }
 }
 
 } // namespace
@@ -159,7 +150,7 @@ void CreditCardTest::keysChecksOkCancelAndTheCloseBox() {
             {u"x02y9"_s, "02"}};
         order[0]->setFocus();
         for (qsizetype i = 0; i < typed.size(); ++i) {
-            type(order[i], typed[i].first);
+            Type(typed[i].first);
             QCOMPARE(Text(order[i]), typed[i].second);
             QTest::keyClick(order[i], i == 4 ? Qt::Key_Enter : Qt::Key_Return);
             QCOMPARE(QApplication::focusWidget(), order[i + 1]);
@@ -202,7 +193,7 @@ void CreditCardTest::keysChecksOkCancelAndTheCloseBox() {
     QCOMPARE(Joined(kept), handedOver);
     for (const bool closeBox : {false, true}) {
         open([&] {
-            type(card.txtCreditCardNumber, u"4929000011112222"_s);
+            Type(u"4929000011112222"_s);
             if (closeBox)
                 card.close();
             else
