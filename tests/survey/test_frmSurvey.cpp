@@ -29,9 +29,9 @@ const std::map<int, QByteArray> kListAnswers{
     {9, "0"},       {30, "ISDN"},        {32, "Home"}, {39, "Sport"},      {47, "0"},
     {48, "TV"},     {55, "0"},           {56, "21 +"}, {62, "Mail Order"}};
 
-QByteArray answersFile(const std::map<int, QByteArray> &values = kListAnswers) {
+QByteArray answersFile() {
     QByteArray text;
-    for (const auto &[code, value] : values)
+    for (const auto &[code, value] : kListAnswers)
         text += '"' + QByteArray::number(code).rightJustified(2, '0') + value + "\"\r\n";
     return text;
 }
@@ -54,12 +54,12 @@ QStringList names(const char *blankSeparated) {
 const char *const kBoxes = "txtComputerTypeOther txtSoundCardType txt3DCardType "
                            "txtPeripheralsOther txtConnectSpeedOther txtConnectOther "
                            "txtBuyFromOther txtTriedOther";
-const char *const kInUse = "cboComputerType=Other;chkPeripherals(0)=Y;chkPeripherals(3)=Y;"
-                           "chkPeripherals(7)=Y;cboConnectSpeed=Other;chkConnect(4)=Y;"
-                           "cboBuyFrom=Other;chkTried(11)=Y";
-const char *const kOutOfUse = "cboComputerType=Pentium Duo;chkPeripherals(0)=N;"
-                              "chkPeripherals(3)=N;chkPeripherals(7)=N;cboConnectSpeed=ISDN;"
-                              "chkConnect(4)=N;cboBuyFrom=Toy Store;chkTried(11)=N";
+const QString kInUse = u"cboComputerType=Other;chkPeripherals(0)=Y;chkPeripherals(3)=Y;"
+                       u"chkPeripherals(7)=Y;cboConnectSpeed=Other;chkConnect(4)=Y;"
+                       u"cboBuyFrom=Other;chkTried(11)=Y"_s;
+const QString kOutOfUse = u"cboComputerType=Pentium Duo;chkPeripherals(0)=N;"
+                          u"chkPeripherals(3)=N;chkPeripherals(7)=N;cboConnectSpeed=ISDN;"
+                          u"chkConnect(4)=N;cboBuyFrom=Toy Store;chkTried(11)=N"_s;
 
 // What the user sees of every answer control: a choice as Y or N, a list's
 // picked text, a box's text.
@@ -128,8 +128,8 @@ void press(Qt::Key key) {
 // The controls Tab visits from the start until it comes round again. Enter
 // on each answer control among them moves on to the next, and from the last
 // answer to the step's forward button; it changes no answer.
-void tabAndEnter(frmSurvey &survey, QWidget *start, QStringList &cycle) {
-    start->setFocus();
+void tabAndEnter(frmSurvey &survey, const QString &start, QStringList &cycle) {
+    survey.findChild<QWidget *>(start)->setFocus();
     cycle = QStringList{focusName()};
     for (press(Qt::Key_Tab); focusName() != cycle.first() && cycle.size() < 40; press(Qt::Key_Tab))
         cycle << focusName();
@@ -187,14 +187,11 @@ class SurveyWindowTest : public QObject {
     void cleanup();
     void everyAnswerSavedAndRestored();
     void stepsAndKeys();
-    void dependentBoxes();
-    void loadingAndCancelling();
-    void finishOnStepOneWithAFullDisk();
-    void newWindow();
+    void newWindowAndDependentBoxes();
+    void loadingCancellingAndAFullDisk();
 
   private:
     frmSurvey &open(const QByteArray &file = {}, int page = 0);
-    void goToPage(int page);
     QString surveyPath() const { return folder_->path() + u"/survey.txt"_s; }
 
     std::unique_ptr<ProgramFolder> folder_;
@@ -231,16 +228,9 @@ frmSurvey &SurveyWindowTest::open(const QByteArray &file, int page) {
     survey_->show();
     QApplication::setActiveWindow(survey_);
     (void)QTest::qWaitForWindowActive(survey_);
-    goToPage(page);
-    return *survey_;
-}
-
-void SurveyWindowTest::goToPage(int page) {
-    for (int before = -1; survey_->intCurrentPage < page && survey_->intCurrentPage != before;) {
-        before = survey_->intCurrentPage;
+    for (int i = 0; i < page; ++i)
         survey_->cmdNext->click();
-    }
-    QCOMPARE(survey_->intCurrentPage, page);
+    return *survey_;
 }
 
 // Every answer saved and shown again at the next opening; Start Over.
@@ -273,13 +263,13 @@ void SurveyWindowTest::everyAnswerSavedAndRestored() {
 
     // The next opening shows every answer as it was given.
     done_ = kFalse;
-    frmSurvey &again = open();
+    frmSurvey &again = open({}, 7);
     QCOMPARE(everyAnswer(again), given);
     QCOMPARE(boxStates(again).mid(6), QStringList({kGrey, kEnabled}));
 
     // Without IGZ the file changes in that line only, the answer string not at
     // all; an unanswered monitor list is position -1.
-    goToPage(7);
+    QCOMPARE(again.intCurrentPage, 7);
     again.chkTried[5]->click();
     again.cboMonitor->setCurrentIndex(-1);
     again.cmdFinish->click();
@@ -358,13 +348,12 @@ void SurveyWindowTest::stepsAndKeys() {
         for (int other = 0; other < 8; ++other)
             QCOMPARE(survey.picPage[other]->isVisible(), other == page);
 
-        answer(survey, QString::fromLatin1(kInUse));
-        QWidget *first = survey.findChild<QWidget *>(controls.first());
         QStringList cycle;
-        tabAndEnter(survey, first, cycle);
+        answer(survey, kInUse);
+        tabAndEnter(survey, controls.first(), cycle);
         QCOMPARE(cycle, controls + buttons);
-        answer(survey, QString::fromLatin1(kOutOfUse));
-        tabAndEnter(survey, first, cycle);
+        answer(survey, kOutOfUse);
+        tabAndEnter(survey, controls.first(), cycle);
         QCOMPARE(survey.intCurrentPage, page);
 
         for (QComboBox *list : survey.picPage[page]->findChildren<QComboBox *>())
@@ -393,129 +382,17 @@ void SurveyWindowTest::stepsAndKeys() {
     QCOMPARE(ui_->messages.size(), messages);
 }
 
-// Each answer governs its own box only: out of use, the box is grey and
-// disabled and keeps its text; back in use, it is enabled again. Typing.
-void SurveyWindowTest::dependentBoxes() {
-    frmSurvey &survey = open();
-    // Neighbouring ticks govern nothing.
-    answer(survey, u"chkPeripherals(1)=Y;chkConnect(3)=Y;chkTried(10)=Y"_s);
-    QCOMPARE(boxStates(survey), QStringList(8, kGrey));
-    answer(survey, QString::fromLatin1(kInUse));
-    for (QLineEdit *box : survey.findChildren<QLineEdit *>())
-        box->setText(box->objectName().right(5));
-    const QStringList inUse = QString::fromLatin1(kInUse).split(u';');
-    const QStringList outOfUse = QString::fromLatin1(kOutOfUse).split(u';');
-    for (qsizetype i = 0; i < inUse.size(); ++i) {
-        QStringList expected(8, kEnabled);
-        expected[i] = kGrey;
-        answer(survey, outOfUse[i]);
-        QCOMPARE(boxStates(survey), expected);
-        answer(survey, inUse[i]);
-    }
-    QCOMPARE(boxStates(survey), QStringList(8, kEnabled));
-    for (QLineEdit *box : survey.findChildren<QLineEdit *>())
-        QCOMPARE(box->text(), box->objectName().right(5));
-
-    // Letters, digits and blanks only, typed or pasted, 30 at most.
-    QLineEdit *box = survey.txtBuyFromOther;
-    box->clear();
-    box->setFocus();
-    QTest::keyClicks(box, u"Ab 1,\".;'-x"_s);
-    QKeyEvent accented(QEvent::KeyPress, 0, Qt::NoModifier, u"\u00e9"_s);
-    QApplication::sendEvent(box, &accented);
-    QCOMPARE(box->text(), u"Ab 1x"_s);
-    QTest::keyClick(box, Qt::Key_Backspace);
-    QTest::keyClick(box, Qt::Key_Backspace);
-    QTest::keyClicks(box, QString(40, u'z'));
-    QCOMPARE(box->text(), u"Ab "_s + QString(27, u'z'));
-    box->clear();
-    box->insert(u"Mail, \"or\" phone."_s);
-    QCOMPARE(box->text(), u"Mail or phone"_s);
-    // The focus selects the whole text.
-    survey.cboBuyFrom->setFocus();
-    box->setFocus();
-    QCOMPARE(box->selectedText(), u"Mail or phone"_s);
-}
-
-// The usable lines of an answers file fill the window in file order, the
-// rest are skipped. Cancel, the close box and Escape each ask: No keeps the
-// survey open, Yes closes it leaving the file and the answers as they were.
-void SurveyWindowTest::loadingAndCancelling() {
-    const char odd[] = "\"03sales\"\n\"07Y\"\r\"07y\"\r\n\"10y\"\n\"10Y\"\n\x89PNG\r\n\x1a\n\0\0\n"
-                       "\"0913\"\n\"093\"\n\"0145+\"\n\"0116 - 25\"\n\"02f\"\n\"06Bad, text\"\n"
-                       "\"78Y\"\n\"00Y\"\n07Y\n\"60Y\"\n\"31ISDN 2\"\n\"64";
-    const QByteArray content(odd, sizeof odd - 1);
-    const QString shown =
-        u"cboMonitor=17\";cboOccupation=Sales/Marketing;chkCDROM=Y;chkPrefer(3)=Y;"
-        u"optAge(2)=N;optAge(5)=Y;txtConnectSpeedOther=ISDN 2"_s;
-    for (int how = 0; how < 3; ++how) {
-        frmSurvey &survey = open(content);
-        QCOMPARE(changes(survey), shown);
-        ui_->messages.clear();
-        ui_->answers = {MsgAnswer::No, MsgAnswer::Yes};
-        for (int asked = 1; asked <= 2; ++asked) {
-            if (how == 0)
-                mnemonic(survey.cmdCancel);
-            else if (how == 1)
-                survey.close();
-            else
-                press(Qt::Key_Escape);
-            QCOMPARE(ui_->messages.size(), asked);
-            checkMessage(ui_->messages.last(),
-                         "Are you sure you want to cancel the Kestrune Survey?", "Cancel Survey",
-                         MsgIcon::Question, MsgButtons::YesNo);
-            QCOMPARE(survey.isVisible(), asked == 1);
-        }
-        QCOMPARE(changes(survey), shown);
-        QCOMPARE(done_, kFalse);
-        QCOMPARE(readAll(surveyPath()), content);
-        QCOMPARE(answerString().count("earlier"), 76);
-    }
-}
-
-// Finish on the first step checks that step only. A disk that fills
-// half-way through the new file leaves the old one, and the answers still
-// go to the host.
-void SurveyWindowTest::finishOnStepOneWithAFullDisk() {
-    const QByteArray old = answersFile({{3, "Student"}});
-    frmSurvey &survey = open(old);
-    survey.chkMMX->setChecked(true);
-    survey.txtSoundCardType->setText(QString(30, u'x'));
-    rlimit limit{};
-    getrlimit(RLIMIT_FSIZE, &limit);
-    const rlimit small{256, limit.rlim_max};
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &small);
-    mnemonic(survey.cmdFinish);
-    setrlimit(RLIMIT_FSIZE, &limit);
-    std::signal(SIGXFSZ, oldHandler);
-
-    QCOMPARE(ui_->messages.size(), 1);
-    checkMessage(ui_->messages[0],
-                 "Thank-you for completing this survey. Your responses are valuable to us, and "
-                 "will help us to improve the Kestrune service.\r\n\r\nThe completion of your "
-                 "registration with Kestrune will now continue.",
-                 "Kestrune Registration", MsgIcon::Information);
-    QVERIFY(!survey.isVisible());
-    QCOMPARE(done_, kTrue);
-    // Steps never shown give their answers too: unticked, unanswered.
-    QCOMPARE(answerString().count(','), 75);
-    QVERIFY(answerString().startsWith("16-25,M,Student,,,,Y,,,,N,N," + QByteArray(30, 'x') +
-                                      ",N,N,N,,N,N,N,N,"));
-    QCOMPARE(readAll(surveyPath()), old);
-    QCOMPARE(QDir(folder_->path()).entryList(QDir::Files), QStringList{u"survey.txt"_s});
-}
-
 // A new window: beside the wizard, with the usual pointer, every answer as
 // a new survey shows it, the logo, nothing clipped and every entry named.
-void SurveyWindowTest::newWindow() {
+// Each answer governs its own box only: out of use, the box is grey and
+// disabled and keeps its text; back in use, it is enabled again. Typing.
+void SurveyWindowTest::newWindowAndDependentBoxes() {
     folder_->writeFile(u"kestrune.bmp"_s,
                        readAll(QStringLiteral(KESTRUNE_SAMPLE_DIR "/kestrune.bmp")));
     ui_->setMousePointer(MousePointer::Hourglass);
     frmSurvey &survey = open();
     QCOMPARE(ui_->mousePointer(), MousePointer::Default);
     QCOMPARE(survey.pos(), wizard_->pos() + QPoint(33, 33));
-    QCOMPARE(everyAnswer(survey).size(), 75 + 8);
     QCOMPARE(changes(survey), QString());
     QVERIFY(!survey.imgKestrune->pixmap().isNull());
     QVERIFY(survey.imgKestrune->pixmap().width() <= 168 - 4);
@@ -558,6 +435,109 @@ void SurveyWindowTest::newWindow() {
             qobject_cast<QLineEdit *>(control) != nullptr)
             QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(name));
     }
+
+    // Neighbouring ticks govern nothing.
+    answer(survey, u"chkPeripherals(1)=Y;chkConnect(3)=Y;chkTried(10)=Y"_s);
+    QCOMPARE(boxStates(survey), QStringList(8, kGrey));
+    answer(survey, kInUse);
+    for (QLineEdit *box : survey.findChildren<QLineEdit *>())
+        box->setText(box->objectName().right(5));
+    const QStringList inUse = kInUse.split(u';');
+    const QStringList outOfUse = kOutOfUse.split(u';');
+    for (qsizetype i = 0; i < inUse.size(); ++i) {
+        QStringList expected(8, kEnabled);
+        expected[i] = kGrey;
+        answer(survey, outOfUse[i]);
+        QCOMPARE(boxStates(survey), expected);
+        answer(survey, inUse[i]);
+    }
+    QCOMPARE(boxStates(survey), QStringList(8, kEnabled));
+    for (QLineEdit *box : survey.findChildren<QLineEdit *>())
+        QCOMPARE(box->text(), box->objectName().right(5));
+
+    // Letters, digits and blanks only, typed or pasted, 30 at most.
+    QLineEdit *box = survey.txtBuyFromOther;
+    box->clear();
+    box->setFocus();
+    QTest::keyClicks(box, u"Ab 1,\".;'-x"_s);
+    QKeyEvent accented(QEvent::KeyPress, 0, Qt::NoModifier, u"\u00e9"_s);
+    QApplication::sendEvent(box, &accented);
+    QCOMPARE(box->text(), u"Ab 1x"_s);
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClicks(box, QString(40, u'z'));
+    QCOMPARE(box->text(), u"Ab "_s + QString(27, u'z'));
+    box->clear();
+    box->insert(u"Mail, \"or\" phone."_s);
+    QCOMPARE(box->text(), u"Mail or phone"_s);
+    // The focus selects the whole text.
+    survey.cboBuyFrom->setFocus();
+    box->setFocus();
+    QCOMPARE(box->selectedText(), u"Mail or phone"_s);
+}
+
+// The usable lines of an answers file fill the window in file order, the
+// rest are skipped. Cancel, the close box and Escape each ask: No keeps the
+// survey open, Yes closes it leaving the file and the answers as they were.
+void SurveyWindowTest::loadingCancellingAndAFullDisk() {
+    const char odd[] = "\"03sales\"\n\"07Y\"\r\"07y\"\r\n\"10y\"\n\"10Y\"\n\x89PNG\r\n\x1a\n\0\0\n"
+                       "\"0913\"\n\"093\"\n\"0145+\"\n\"0116 - 25\"\n\"02f\"\n\"06Bad, text\"\n"
+                       "\"78Y\"\n\"00Y\"\n07Y\n\"60Y\"\n\"31ISDN 2\"\n\"64";
+    const QByteArray content(odd, sizeof odd - 1);
+    const QString shown =
+        u"cboMonitor=17\";cboOccupation=Sales/Marketing;chkCDROM=Y;chkPrefer(3)=Y;"
+        u"optAge(2)=N;optAge(5)=Y;txtConnectSpeedOther=ISDN 2"_s;
+    for (int how = 0; how < 3; ++how) {
+        frmSurvey &survey = open(content);
+        QCOMPARE(changes(survey), shown);
+        ui_->messages.clear();
+        ui_->answers = {MsgAnswer::No, MsgAnswer::Yes};
+        for (int asked = 1; asked <= 2; ++asked) {
+            if (how == 0)
+                mnemonic(survey.cmdCancel);
+            else if (how == 1)
+                survey.close();
+            else
+                press(Qt::Key_Escape);
+            QCOMPARE(ui_->messages.size(), asked);
+            checkMessage(ui_->messages.last(),
+                         "Are you sure you want to cancel the Kestrune Survey?", "Cancel Survey",
+                         MsgIcon::Question, MsgButtons::YesNo);
+            QCOMPARE(survey.isVisible(), asked == 1);
+        }
+        QCOMPARE(changes(survey), shown);
+        QCOMPARE(done_, kFalse);
+        QCOMPARE(readAll(surveyPath()), content);
+        QCOMPARE(answerString().count("earlier"), 76);
+    }
+
+    // Finish on the first step checks that step only. A disk that fills
+    // half-way through the new file leaves the old one, and the answers still
+    // go to the host, those of steps never shown too.
+    frmSurvey &survey = open();
+    survey.chkMMX->setChecked(true);
+    survey.txtSoundCardType->setText(QString(30, u'x'));
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit small{256, limit.rlim_max};
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    mnemonic(survey.cmdFinish);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QCOMPARE(ui_->messages.size(), 3);
+    checkMessage(ui_->messages.last(),
+                 "Thank-you for completing this survey. Your responses are valuable to us, and "
+                 "will help us to improve the Kestrune service.\r\n\r\nThe completion of your "
+                 "registration with Kestrune will now continue.",
+                 "Kestrune Registration", MsgIcon::Information);
+    QVERIFY(!survey.isVisible());
+    QCOMPARE(done_, kTrue);
+    QVERIFY(answerString().startsWith("45+,M,Sales/Marketing,,,,Y,,,17\",Y,N," +
+                                      QByteArray(30, 'x') + ",N,N,N,,N,N,N,N,"));
+    QCOMPARE(readAll(surveyPath()), content);
+    QCOMPARE(QDir(folder_->path()).entryList(QDir::Files), QStringList{u"survey.txt"_s});
 }
 
 QTEST_MAIN(SurveyWindowTest)
