@@ -4,6 +4,7 @@
 #include "code_page.h"
 #include "entry_boxes.h"
 #include "frmSurvey.h"
+#include "list_search.h"
 #include "pictures.h"
 #include "program_state.h"
 #include "survey_answers.h"
@@ -72,7 +73,7 @@ void frmSurvey::ApplyLine(int slot, const QByteArray &value) {
         break;
     case AnswerKind::List: {
         auto *list = static_cast<QComboBox *>(control);
-        list->setCurrentIndex(PrefixSearch(ListItems(list), value));
+        list->setCurrentIndex(FindListEntry(ListItems(list), value));
         break;
     }
     case AnswerKind::Monitor:

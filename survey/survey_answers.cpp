@@ -23,17 +23,6 @@ constexpr std::array<const char *, 2> kGenderCodes{"M", "F"};
 // The monitor list has five items.
 constexpr int kLastMonitorIndex = 4;
 
-char lower(char byte) {
-    return byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte + ('a' - 'A')) : byte;
-}
-
-bool beginsWith(const QByteArray &item, const QByteArray &text) {
-    if (item.size() < text.size())
-        return false;
-    return std::equal(text.begin(), text.end(), item.begin(),
-                      [](char a, char b) { return lower(a) == lower(b); });
-}
-
 bool isDigit(char byte) {
     return byte >= '0' && byte <= '9';
 }
@@ -135,17 +124,6 @@ QByteArray YesNo(int checkValue) {
 
 void CheckValueFromYesNo(const QByteArray &text, std::int16_t &value) {
     value = text == "Y" ? 1 : 0;
-}
-
-int PrefixSearch(const QList<QByteArray> &items, const QByteArray &text) {
-    if (text.isEmpty() || items.isEmpty())
-        return -1;
-    for (qsizetype step = 1; step <= items.size(); ++step) {
-        const qsizetype index = step % items.size();
-        if (beginsWith(items[index], text))
-            return static_cast<int>(index);
-    }
-    return -1;
 }
 
 bool IsSurveyText(const QByteArray &text) {

@@ -52,11 +52,6 @@ QByteArray YesNo(int checkValue);
 // value becomes 1 when text is exactly "Y", else 0.
 void CheckValueFromYesNo(const QByteArray &text, std::int16_t &value);
 
-// The first item that begins with the text, ignoring letter case, searching
-// from the second item to the last and then the first; -1 when none does or
-// the text is empty (an unanswered list stays unanswered).
-int PrefixSearch(const QList<QByteArray> &items, const QByteArray &text);
-
 // Letters, digits and spaces only: what a survey text box accepts.
 bool IsSurveyText(const QByteArray &text);
 

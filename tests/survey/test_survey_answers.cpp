@@ -15,7 +15,6 @@ class SurveyAnswersTest : public QObject {
 
   private Q_SLOTS:
     void codes();
-    void prefixSearch();
     void fileLines();
     void readingOddFiles();
 };
@@ -38,21 +37,6 @@ void SurveyAnswersTest::codes() {
         QCOMPARE(value, text == "Y" ? 1 : 0);
     }
     QCOMPARE(YesNo(1) + YesNo(0) + YesNo(-1), "YNY");
-}
-
-// Exact; the first item found last; a prefix from the second item on;
-// case ignored; no match; an empty text stays unanswered.
-void SurveyAnswersTest::prefixSearch() {
-    const QList<QByteArray> items{
-        "486",         "Pentium 60-75", "Pentium 90-100", "Pentium 120-133",
-        "Pentium 166", "Pentium 200",   "Pentium Duo",    "Other"};
-    for (const auto &[text, index] : QList<std::pair<QByteArray, int>>{{"Pentium 166", 4},
-                                                                       {"486", 0},
-                                                                       {"pentium", 1},
-                                                                       {"OTHER", 7},
-                                                                       {"Pentium 166 MMX", -1},
-                                                                       {"", -1}})
-        QCOMPARE(PrefixSearch(items, text), index);
 }
 
 // Line ends; short or unquoted lines; codes out of range; monitor positions;
