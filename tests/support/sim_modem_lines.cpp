@@ -68,9 +68,8 @@ ModemControlCalls SimModemLines(const QString &socketPath, SimCarrier carrier) {
         },
         [channel](int, bool raise, int) {
             const QByteArray line = raise ? "dtr on\n" : "dtr off\n";
-            const auto size = static_cast<size_t>(line.size());
-            return ::send(channel->fd, line.constData(), size, MSG_NOSIGNAL) == line.size() ? 0
-                                                                                            : -1;
+            const ssize_t sent = ::send(channel->fd, line.constData(), line.size(), MSG_NOSIGNAL);
+            return sent == line.size() ? 0 : -1;
         },
         [channel](int, int) {
             for (const bool was = channel->dcd; channel->dcd == was;) {
