@@ -1,8 +1,8 @@
-// Hanging up for sure, against the simulated modem playing its
-// modem-control lines for the device's: DTR is dropped first; where carrier
-// detect does not fall (a modem set to ignore DTR) or cannot be seen, the
-// modem is escaped to command mode and sent ATH0. A carrier lost without a
-// word from the modem is noticed on carrier detect alone.
+// Hanging up for sure, against the simulated modem, which plays the
+// device's modem-control lines under TtyModemLines: DTR is dropped first;
+// where carrier detect does not fall (a modem set to ignore DTR) or cannot
+// be seen, the modem is escaped to command mode and sent ATH0. A carrier
+// lost without a word from the modem is noticed on carrier detect alone.
 #include "hayes_telephony.h"
 #include "host_sim.h"
 #include "modem_settings.h"
