@@ -102,7 +102,8 @@ class ModemPartsTest : public QObject {
     }
 
     // Listed devices first, in their order, then the system's ports, each
-    // once; storing a system port lists it.
+    // once; storing a modem (a system port too) lists it and writes the
+    // settings file once.
     void modemList() {
         const ProgramFolder machine;
         const int systemPorts = static_cast<int>(QSerialPortInfo::availablePorts().size());
@@ -121,7 +122,9 @@ class ModemPartsTest : public QObject {
         QCOMPARE(modems[1].name + '|' + modems[1].initString, QByteArray("/dev/ttyUSB4|AT&F E0"));
         QCOMPARE(modems[1].listed, 2);
 
+        FileWrites writes(IniSettingsStore::filePath(kSettingsApp));
         QCOMPARE(SaveModem(modems[1], "/dev/ttyUSB5", "ATZ1"), 1);
+        QCOMPARE(writes.count(), 1);
         QCOMPARE(ListModems()[1].device, QByteArray("/dev/ttyUSB5"));
         const ModemEntry systemPort{"ttyS9 (a port)", "/dev/ttyS9", "ATZ", 0};
         QCOMPARE(SaveModem(systemPort, "/dev/ttyS9", "ATE0"), 2);
@@ -135,42 +138,30 @@ class ModemPartsTest : public QObject {
         QVERIFY(!IsInitString(QByteArray(kLongestInitString + 1, 'A')));
     }
 
+    // Stored and read back; fewer than before: the rest go, in one write of
+    // the settings file; a current out of range gives the first.
     void locations() {
         const ProgramFolder machine;
         QCOMPARE(ReadLocations().list,
                  (QList<DiallingLocation>{{kDefaultLocationName, "", false}}));
 
-        const QList<DiallingLocation> places{{"Home", "", false}, {"Office", "0,", true}};
+        const QList<DiallingLocation> places{
+            {"Home", "", false}, {"Office", "0,", true}, {"Cabin", "9", false}};
         QVERIFY(SaveLocations({places, 1}));
         const DiallingLocations read = ReadLocations();
         QCOMPARE(read.list, places);
         QCOMPARE(read.current, 1);
         QCOMPARE(GetSetting(kSettingsApp, kLocationSection, "Dialing2"), QByteArray("Pulse"));
 
-        // Fewer than before: the rest go; a current out of range gives the first.
+        FileWrites writes(IniSettingsStore::filePath(kSettingsApp));
         QVERIFY(SaveLocations({{{"Cabin", "9", false}}, 0}));
+        QCOMPARE(writes.count(), 1);
         QCOMPARE(ReadLocations().list.size(), 1);
         SaveSetting(kSettingsApp, kLocationSection, "Current", "7");
         QCOMPARE(ReadLocations().current, 0);
         QVERIFY(!SaveLocations({{{"Cabin", "9;H", false}}, 0}));
         QVERIFY(!SaveLocations({{}, 0}));
         QCOMPARE(ReadLocations().list[0].outsideLine, QByteArray("9"));
-    }
-
-    // Storing a modem or the locations writes the settings file once.
-    void settingsWrittenOnce() {
-        const ProgramFolder machine;
-        QVERIFY(SaveSetting(kSettingsApp, kModemSection, "Device", "/dev/ttyS0"));
-        const QString file = IniSettingsStore::filePath(kSettingsApp);
-        FileWrites writes(file);
-        QCOMPARE(SaveModem(ListModems()[0], "/dev/ttyUSB0", "ATZ"), 0);
-        QCOMPARE(writes.count(), 1);
-        const QList<DiallingLocation> places{
-            {"Home", "", false}, {"Office", "0,", true}, {"Cabin", "9", false}};
-        QVERIFY(SaveLocations({places, 2}));
-        QCOMPARE(writes.count(), 2);
-        QCOMPARE(ReadLocations().list, places);
-        QCOMPARE(ReadLocations().current, 2);
     }
 
     // A location's name and prefix, and a part of the problem said (none

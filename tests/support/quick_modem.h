@@ -8,14 +8,12 @@
 #include <QByteArray>
 
 inline HayesTimings QuickTimings() {
-    HayesTimings timings;
-    timings.commandWait = 1000;
-    timings.dialWait = 1500;
-    timings.guardTime = 120;
-    timings.dtrDropTime = 50;
-    timings.carrierDropWait = 300;
-    timings.exitWait = 200;
-    return timings;
+    return {.commandWait = 1000,
+            .dialWait = 1500,
+            .guardTime = 120,
+            .dtrDropTime = 50,
+            .carrierDropWait = 300,
+            .exitWait = 200};
 }
 
 // The simulator's side of the same: settings to put before a scenario.

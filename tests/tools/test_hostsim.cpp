@@ -2,7 +2,6 @@
 // going wrong, met through the raw pseudo-terminal.
 #include "host_sim.h"
 #include "program_state.h"
-#include "scripted_ui.h"
 #include "wire_packets.h"
 
 #include <QDeadlineTimer>
@@ -150,19 +149,6 @@ class HostSimTest : public QObject {
         QVERIFY(!babble.contains('\r') && !babble.contains('\n') && !babble.contains('~'));
     }
 
-    // A slowed host takes in what the caller sends no faster than its rate:
-    // the rest waits in the pseudo-terminal.
-    void readRateSlowsTheHost() {
-        HostSim sim("set read-rate 20000\n" + kLogin + "expect \"END\"\nsend \"heard\"\n");
-        Dte dte(sim.device());
-        QVERIFY(LogIn(dte));
-        QElapsedTimer sinceSent;
-        sinceSent.start();
-        dte.send(QByteArray(12000, 'x') + "END");
-        QVERIFY(dte.waitFor("heard"));
-        QVERIFY(sinceSent.elapsed() >= 500);
-    }
-
     void scenarioMistakesAreNamed_data() {
         QTest::addColumn<QByteArray>("scenario");
         QTest::addColumn<QByteArray>("problem");
@@ -183,9 +169,6 @@ class HostSimTest : public QObject {
         QCOMPARE(sim.process().exitCode(), 2);
         QTEST(sim.errors().split(':').mid(2).join(':').trimmed(), "problem");
     }
-
-  private:
-    ScriptedUi ui_;
 };
 
 QTEST_GUILESS_MAIN(HostSimTest)
