@@ -1,12 +1,13 @@
 #include "program_folder.h"
 #include "registry.h"
 #include "store_access.h"
-#include "store_holder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QtTest>
+#include <cstring>
+#include <functional>
 #include <grp.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -116,6 +117,38 @@ mode_t modeOf(const QString &path) {
     return info.st_mode & 07777;
 }
 
+// Runs the work in a child process and gives what it returned; the child
+// then ends at once, as it would if killed.
+QByteArray inChild(const std::function<QByteArray()> &work) {
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return "no pipe";
+    if (::fork() == 0) {
+        const QByteArray report = work();
+        ::_exit(::write(fds[1], report.constData(), static_cast<size_t>(report.size())) < 0);
+    }
+    ::close(fds[1]);
+    QFile reader;
+    reader.open(fds[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    const QByteArray report = reader.readAll();
+    ::wait(nullptr);
+    return report;
+}
+
+// Ends the process at the second value written in one statement run: the
+// first one is then written, not yet committed.
+int exitAtSecondValue(unsigned /*type*/, void * /*context*/, void * /*statement*/, void *sql) {
+    static int values = 0;
+    if (std::strstr(static_cast<const char *>(sql), "INTO reg_values") != nullptr && ++values == 2)
+        ::_exit(0);
+    return 0;
+}
+
+int traceEveryConnection(sqlite3 *db, const char ** /*error*/, const void * /*api*/) {
+    sqlite3_trace_v2(db, SQLITE_TRACE_STMT, exitAtSecondValue, nullptr);
+    return SQLITE_OK;
+}
+
 } // namespace
 
 class RegistryTest : public QObject {
@@ -176,13 +209,9 @@ void RegistryTest::valuesAsStored() {
     QCOMPARE(read("Binary"), QByteArray("-1:untouched"));
 }
 
-// A private store; a damaged or wrongly shaped one left as it is; paths that
-// name no store file of ours (memory, relative, URIs) or a missing folder refused.
+// A damaged or wrongly shaped store left as it is; paths that name no store
+// file of ours (memory, relative, URIs) or a missing folder refused.
 void RegistryTest::badStoresFailSafely() {
-    const mode_t umask = ::umask(0);
-    QVERIFY(write("Command2", "secret"));
-    ::umask(umask);
-    QCOMPARE(modeOf(machine_->registryPath()), 0600u);
     writeJunk(machine_->registryPath());
     QCOMPARE(read("Command2"), QByteArray("0:"));
     QCOMPARE(RegLastStatus(), ERROR_BADDB);
@@ -275,10 +304,11 @@ void RegistryTest::filesOthersCouldWriteAreRefused() {
     }
     const QString store = folder + QStringLiteral("/registry.db");
     qputenv("KESTRUNE_REGISTRY", native(store));
-    const mode_t umask = ::umask(022);
+    const mode_t umask = ::umask(0);
     QVERIFY(write("Command1", "mine"));
     ::umask(umask);
-    // A store made in the group's folder is the group's to read and write.
+    // A store made in the group's folder is the group's to read and write,
+    // one made elsewhere the user's alone, whatever the umask.
     QCOMPARE(modeOf(store), group ? 0660u : 0600u);
     QCOMPARE(QFileInfo(store).groupId(), group ? kNoGroup : ::getegid());
 
@@ -323,20 +353,11 @@ void RegistryTest::userOutsideTheGroupIsTold() {
     makeGroupFolder(folder, 54321);
     qputenv("KESTRUNE_REGISTRY", native(folder + QStringLiteral("/registry.db")));
 
-    int fds[2];
-    QCOMPARE(::pipe(fds), 0);
-    if (::fork() == 0) {
-        QByteArray report = "no other user";
-        if (::setgroups(0, nullptr) == 0 && ::setgid(kNoGroup) == 0 && ::setuid(kNobody) == 0)
-            report =
-                QByteArray::number(write("Command1", "x") ? 1 : 0) + '\n' + StoreGroupRefusal();
-        ::_exit(::write(fds[1], report.constData(), static_cast<size_t>(report.size())) < 0);
-    }
-    ::close(fds[1]);
-    QFile reader;
-    QVERIFY(reader.open(fds[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
-    const QByteArray report = reader.readAll();
-    ::wait(nullptr);
+    const QByteArray report = inChild([] {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kNoGroup) != 0 || ::setuid(kNobody) != 0)
+            return QByteArray("no other user");
+        return QByteArray::number(write("Command1", "x") ? 1 : 0) + '\n' + StoreGroupRefusal();
+    });
     QVERIFY2(report.startsWith("0\nYou are not a member of the group 54321, so you cannot use the "
                                "Kestrune registry in " +
                                native(folder)),
@@ -346,25 +367,33 @@ void RegistryTest::userOutsideTheGroupIsTold() {
     QVERIFY(StoreGroupRefusal().isEmpty());
 }
 
+// Two other processes write meanwhile, each ending with the number of its
+// writes that failed.
 void RegistryTest::concurrentWritersLoseNothing() {
     constexpr int kWrites = 150;
-    const QString count = QString::number(kWrites);
-    const QString program =
-        QCoreApplication::applicationDirPath() + QStringLiteral("/registry_writer");
-    QProcess a;
-    QProcess b;
-    a.start(program, {QStringLiteral("loop"), QStringLiteral("Shared"), count});
-    b.start(program, {QStringLiteral("loop"), QStringLiteral("WriterB"), count});
+    QList<pid_t> others;
+    for (const char *name : {"Shared", "Other"}) {
+        others.append(::fork());
+        if (others.last() == 0) {
+            int failed = 0;
+            for (int n = 1; n <= kWrites; ++n)
+                failed += write(name, QByteArray::number(n)) ? 0 : 1;
+            ::_exit(failed);
+        }
+    }
     int mine = 0;
     for (int n = 1; n <= kWrites; ++n)
         mine += write("Shared", "parent") ? 1 : 0;
-    QVERIFY(a.waitForFinished(120000) && b.waitForFinished(120000));
     QCOMPARE(mine, kWrites);
-    QVERIFY(a.exitStatus() == QProcess::NormalExit && a.exitCode() == 0);
-    QVERIFY(b.exitStatus() == QProcess::NormalExit && b.exitCode() == 0);
-    QCOMPARE(read("WriterB"), "-1:" + count.toLatin1());
+    for (const pid_t pid : others) {
+        int status = -1;
+        QCOMPARE(::waitpid(pid, &status, 0), pid);
+        QCOMPARE(status, 0);
+    }
+    QCOMPARE(read("Other"), "-1:" + QByteArray::number(kWrites));
     const QByteArray shared = read("Shared");
-    QVERIFY2(shared == "-1:parent" || shared == "-1:" + count.toLatin1(), shared.constData());
+    QVERIFY2(shared == "-1:parent" || shared == "-1:" + QByteArray::number(kWrites),
+             shared.constData());
     QCOMPARE(sql(machine_->registryPath(), "PRAGMA integrity_check"), QByteArray("ok"));
 }
 
@@ -373,20 +402,15 @@ void RegistryTest::concurrentWritersLoseNothing() {
 void RegistryTest::killedWritersLeaveTheOldValues() {
     QVERIFY(write("Command1", "old user"));
     QVERIFY(write("Command2", "old password"));
-    const QStringList pair{QStringLiteral("pair"), QStringLiteral("new user"),
-                           QStringLiteral("new password")};
-    {
-        StoreHolder between(pair, "between");
-        QVERIFY(between.holding());
-        between.kill();
-    }
+    QCOMPARE(inChild([] {
+                 sqlite3_auto_extension(reinterpret_cast<void (*)()>(traceEveryConnection));
+                 RegWriteStrings(winreg::HKEY_LOCAL_MACHINE, kServiceKey,
+                                 {{kCommand1Value, "new user"}, {kCommand2Value, "new password"}});
+                 return QByteArray("not killed");
+             }),
+             QByteArray());
     QCOMPARE(read("Command1") + read("Command2"), QByteArray("-1:old user-1:old password"));
     QCOMPARE(sql(machine_->registryPath(), "PRAGMA integrity_check"), QByteArray("ok"));
-    // Left alone, the same writer stores both.
-    StoreHolder finished(pair, "between");
-    QVERIFY(finished.holding());
-    QVERIFY(finished.release());
-    QCOMPARE(read("Command1") + read("Command2"), QByteArray("-1:new user-1:new password"));
 }
 
 QTEST_GUILESS_MAIN(RegistryTest)

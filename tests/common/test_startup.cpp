@@ -8,9 +8,10 @@
 #include "scripted_ui.h"
 #include "settings.h"
 #include "startup.h"
+#include "terms_text.h"
 
-#include <QCryptographicHash>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
 #include <sys/stat.h>
@@ -34,10 +35,11 @@ qint64 BytesRead() {
     return -1;
 }
 
-QByteArray Digest(const QString &path) {
-    QFile file(path);
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    return file.open(QIODevice::ReadOnly) && hash.addData(&file) ? hash.result() : QByteArray();
+// Which buttons the terms window offers: "AR" Accept and Reject, "C" Close
+// only.
+QByteArray offered(const frmTerms &terms) {
+    return QByteArray(terms.cmdAccept->isHidden() ? "" : "A") +
+           (terms.cmdReject->isHidden() ? "" : "R") + (terms.cmdClose->isHidden() ? "" : "C");
 }
 
 } // namespace
@@ -50,12 +52,15 @@ class StartupTest : public QObject {
     void cleanup() { machine_.reset(); }
     void appPathSetting_data();
     void appPathSetting();
-    void blanksOnBothReadsEndTheProgram();
-    void oversizedSettingsEndTheProgram_data();
-    void oversizedSettingsEndTheProgram();
+    void badStartsEndTheProgram_data();
+    void badStartsEndTheProgram();
     void termsDecideTheWizard_data();
     void termsDecideTheWizard();
     void installedCopyKeepsItsFilesInTheUsersFolder();
+    void termsFileShownAsRead_data();
+    void termsFileShownAsRead();
+    void missingOrUnreadableTermsOfferCloseOnly_data();
+    void missingOrUnreadableTermsOfferCloseOnly();
 
   private:
     std::unique_ptr<ProgramFolder> machine_;
@@ -66,6 +71,7 @@ void StartupTest::init() {
     SetFallbackFolder(QFile::encodeName(machine_->root()) + "/no-fallback/");
     machine_->writeFile(QStringLiteral("terms.txt"), "Terms\r\n");
     gAppPath.clear();
+    gTermsAccepted = kTrue;
 }
 
 // The folder stored (none on a first run) and what follows it in the setting.
@@ -100,84 +106,48 @@ void StartupTest::appPathSetting() {
     QCOMPARE(script.beeps, 0);
 }
 
-// No folder stored, and none can be: the settings' folder is a plain file.
-void StartupTest::blanksOnBothReadsEndTheProgram() {
-    ScriptedUi script;
-    const QString blocker = machine_->root() + QStringLiteral("/blocked");
-    QVERIFY(QFile(blocker).open(QIODevice::WriteOnly));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(blocker));
-    bool wizardOpened = false;
-    Main([&] { wizardOpened = true; });
-    QCOMPARE(script.beeps, 1);
-    QCOMPARE(script.messages.size(), 1);
-    QCOMPARE(script.messages.first().text,
-             QByteArray("The Registration program has not been initialised correctly. Please "
-                        "contact support."));
-    QCOMPARE(script.messages.first().title, QByteArray("Kestrune"));
-    QCOMPARE(script.messages.first().icon, MsgIcon::Critical);
-    QVERIFY(script.ended && script.modalTitles.isEmpty() && !wizardOpened);
-    QCOMPARE(script.endStatus, 1);
+// What is wrong at start, and the message the program ends with: no folder
+// stored, and none can be (the settings' folder is a plain file); a
+// settings file over 1 MiB (sparse here), which is not read at all. That
+// such a file is neither read nor written, however large, is the settings
+// store's to keep.
+void StartupTest::badStartsEndTheProgram_data() {
+    QTest::addColumn<bool>("oversized");
+    QTest::addColumn<QByteArray>("message");
+    QTest::newRow("no folder") << false
+                               << QByteArray("The Registration program has not been initialised "
+                                             "correctly. Please contact support.");
+    QTest::newRow("settings file over 1 MiB")
+        << true
+        << QByteArray("The Registration program cannot use its settings file\r\nFILE\r\nbecause "
+                      "it is larger than 1 MiB (50000000 bytes). The file has been left as it "
+                      "is.\r\nPlease move it elsewhere and start the program again, or contact "
+                      "Kestrune support.");
 }
 
-// The size of the settings file, and whether it is filled or sparse.
-void StartupTest::oversizedSettingsEndTheProgram_data() {
-    QTest::addColumn<qint64>("size");
-    QTest::addColumn<bool>("sparse");
-    QTest::newRow("1 MiB") << kSettingsFileLimit << false;
-    QTest::newRow("1 MiB and a byte") << kSettingsFileLimit + 1 << false;
-    QTest::newRow("50 MB, sparse") << qint64(50'000'000) << true;
-}
-
-// A settings file over 1 MiB is not read at all: the program says where it
-// is and ends, and the file keeps its bytes and its mode. One of 1 MiB is
-// read and used.
-void StartupTest::oversizedSettingsEndTheProgram() {
-    QFETCH(qint64, size);
-    QFETCH(bool, sparse);
+void StartupTest::badStartsEndTheProgram() {
+    QFETCH(bool, oversized);
+    QFETCH(QByteArray, message);
     ScriptedUi script;
     const QString path = IniSettingsStore::filePath(kApp);
-    QByteArray text =
-        "[Properties]\nAppPath=" + QFile::encodeName(machine_->path()) + "\n\n[Notes]\n";
-    for (int line = 0; !sparse && text.size() < size; ++line)
-        text += "Note" + QByteArray::number(line) + "=" + QByteArray(40, 'n') + '\n';
-    text.truncate(size);
-    QFile file(path);
-    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size() &&
-            file.resize(size));
-    file.close();
-    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
-    const QByteArray digest = Digest(path);
+    QFile file(oversized ? path : machine_->root() + QStringLiteral("/blocked"));
+    QVERIFY(QDir().mkpath(QFileInfo(file).absolutePath()) && file.open(QIODevice::WriteOnly));
+    QVERIFY(!oversized || file.resize(50'000'000));
+    if (!oversized)
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(file.fileName()));
 
     const qint64 readBefore = BytesRead();
     bool wizardOpened = false;
     Main([&] { wizardOpened = true; });
     const qint64 read = BytesRead() - readBefore;
-    QVERIFY(script.ended && !wizardOpened);
-    if (size == kSettingsFileLimit) {
-        QVERIFY(script.messages.isEmpty());
-        QCOMPARE(gAppPath, machine_->appPath());
-        QCOMPARE(script.endStatus, 0);
-        QCOMPARE_GE(read, size);
-        return;
-    }
     QVERIFY2(read < 64 * 1024, QByteArray::number(read).constData());
     QCOMPARE(script.messages.size(), 1);
-    QCOMPARE(script.messages.first().text,
-             "The Registration program cannot use its settings file\r\n" + QFile::encodeName(path) +
-                 "\r\nbecause it is larger than 1 MiB (" + QByteArray::number(size) +
-                 " bytes). The file has been left as it is.\r\nPlease move it elsewhere and "
-                 "start the program again, or contact Kestrune support.");
+    QCOMPARE(script.messages.first().text, message.replace("FILE", QFile::encodeName(path)));
     QCOMPARE(script.messages.first().title, QByteArray("Kestrune"));
     QCOMPARE(script.messages.first().icon, MsgIcon::Critical);
     QCOMPARE(script.beeps, 1);
-    QVERIFY(script.modalTitles.isEmpty() && gAppPath.isEmpty());
+    QVERIFY(script.ended && !wizardOpened && script.modalTitles.isEmpty() && gAppPath.isEmpty());
     QCOMPARE(script.endStatus, 1);
-    QCOMPARE(QFileInfo(path).size(), size);
-    struct stat info {};
-    QCOMPARE(::stat(QFile::encodeName(path).constData(), &info), 0);
-    QCOMPARE(info.st_mode & 07777, 0640u);
-    QCOMPARE(Digest(path), digest);
 }
 
 // The pictures present or not, then the button focused and the key pressed
@@ -286,6 +256,91 @@ void StartupTest::installedCopyKeepsItsFilesInTheUsersFolder() {
                         fallback + QStringLiteral("/kestrune.bmp")));
     QCOMPARE(frmSplash().imgKestrune->pixmap().size(), QSize(183, 180));
     QVERIFY(script.messages.isEmpty());
+}
+
+// The file and what the window shows of it: comment lines left out, and at
+// most the first 64 KB, ending with the last line complete in them.
+void StartupTest::termsFileShownAsRead_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("shown");
+    const QByteArray line = "0123456789abcd\r\n";
+    const qsizetype linesThatFit = kTextFileLimit / line.size();
+    QTest::newRow("comments and line ends")
+        << QByteArray("* comment\r\nfirst\r\n\r\n**\r\n *kept\r\nunix\nold mac\rlast")
+        << u"first\n\n *kept\nunix\nold mac\nlast"_s;
+    QTest::newRow("blank last line kept") << QByteArray("a\r\n\r\n") << u"a\n"_s;
+    QTest::newRow("only comments") << QByteArray("*one\r\n**two\r\n") << QString();
+    // The service's files come from Windows: curly quotes, dashes, the
+    // ellipsis and the euro sign are single bytes of Windows-1252.
+    QTest::newRow("Windows-1252")
+        << QByteArray("\x93"
+                      "Fair use\x94 \x96 no cheating\x85\r\nFees: 5\x80 \x97 caf\xe9 \x91"
+                      "ok\x92")
+        << u"\u201cFair use\u201d \u2013 no cheating\u2026\nFees: 5\u20ac \u2014 caf\u00e9 "
+           u"\u2018ok\u2019"_s;
+    QTest::newRow("10 MB without a line end")
+        << QByteArray(10 << 20, 'x') << QString(kTextFileLimit, u'x');
+    QTest::newRow("1 MB of short lines")
+        << line.repeated(1 << 16)
+        << QString::fromLatin1(line.repeated(linesThatFit).chopped(2)).replace(u"\r\n"_s, u"\n"_s);
+    QTest::newRow("line end on the limit")
+        << QByteArray(kTextFileLimit - 1, 'y') + "\r\nz" << QString(kTextFileLimit - 1, u'y');
+}
+
+void StartupTest::termsFileShownAsRead() {
+    QFETCH(QByteArray, file);
+    QFETCH(QString, shown);
+    gAppPath = machine_->appPath();
+    machine_->writeFile(QStringLiteral("terms.txt"), file);
+    ScriptedUi script;
+    frmTerms terms;
+    terms.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&terms));
+    QCOMPARE(terms.txtTerms->toPlainText(), shown);
+    QVERIFY(script.messages.isEmpty());
+    QCOMPARE(offered(terms), QByteArray("AR"));
+    QCOMPARE(gTermsAccepted, kFalse);
+}
+
+void StartupTest::missingOrUnreadableTermsOfferCloseOnly_data() {
+    QTest::addColumn<bool>("unreadable");
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<int>("beeps");
+    QTest::newRow("missing") << false
+                             << QByteArray("The Terms and Conditions information cannot be found."
+                                           "\r\nPlease ensure that the Kestrune Registration Start "
+                                           "In directory includes a file called TERMS.TXT.\r\nIf "
+                                           "not, please contact Kestrune support.")
+                             << 1;
+    QTest::newRow("read error")
+        << true
+        << QByteArray("The following unexpected error has occurred while preparing the Kestrune "
+                      "Terms and Conditions:\r\nError: 57\r\nMessage: Device I/O error\r\n"
+                      "Please contact Kestrune Support.")
+        << 0;
+}
+
+void StartupTest::missingOrUnreadableTermsOfferCloseOnly() {
+    QFETCH(bool, unreadable);
+    QFETCH(QByteArray, message);
+    QFETCH(int, beeps);
+    gAppPath = machine_->appPath();
+    QVERIFY(QFile::remove(machine_->path() + QStringLiteral("/terms.txt")));
+    // Reading this process's memory file from its start fails with an I/O
+    // error, even for root.
+    if (unreadable)
+        QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"),
+                            machine_->path() + QStringLiteral("/terms.txt")));
+    ScriptedUi script;
+    frmTerms terms;
+    QCOMPARE(script.beeps, beeps);
+    QCOMPARE(script.messages.size(), 1);
+    QCOMPARE(script.messages.first().text, message);
+    QCOMPARE(script.messages.first().icon, MsgIcon::Critical);
+    QCOMPARE(script.messages.first().title, QByteArray("Kestrune Registration"));
+    QCOMPARE(script.mousePointer(), MousePointer::Default);
+    QCOMPARE(offered(terms), QByteArray("C"));
+    QCOMPARE(gTermsAccepted, kFalse);
 }
 
 QTEST_MAIN(StartupTest)

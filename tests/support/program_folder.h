@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -14,10 +15,13 @@ class ProgramFolder {
     ProgramFolder(const ProgramFolder &) = delete;
     ProgramFolder &operator=(const ProgramFolder &) = delete;
 
-    QString path() const;         // the program folder, no trailing separator
-    QByteArray appPath() const;   // the same with its trailing separator
-    QString registryPath() const; // the registry store file
-    QString configHome() const;   // $XDG_CONFIG_HOME
+    // The program folder, no trailing separator.
+    QString path() const { return root() + QStringLiteral("/program"); }
+    // The same with its trailing separator.
+    QByteArray appPath() const { return QFile::encodeName(path()) + '/'; }
+    QString registryPath() const { return root() + QStringLiteral("/registry.db"); }
+    // $XDG_CONFIG_HOME
+    QString configHome() const { return root() + QStringLiteral("/config"); }
     QString root() const { return dir_.path(); }
 
     // Writes a file into the program folder (bytes as given).

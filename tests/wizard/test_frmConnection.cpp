@@ -1,8 +1,13 @@
+// The Connection Settings window and the windows it opens; Detect in the
+// Modem Setup window, by keyboard, against simulated modems named in the
+// settings.
 #include "dialling_locations.h"
 #include "frmConnection.h"
 #include "frmDialingProperties.h"
 #include "frmModemSetup.h"
 #include "hayes_telephony.h"
+#include "host_sim.h"
+#include "modem_probe.h"
 #include "modem_settings.h"
 #include "program_folder.h"
 #include "scripted_ui.h"
@@ -11,9 +16,14 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTest>
 #include <memory>
 
@@ -41,34 +51,74 @@ class NoModems final : public Telephony {
     SerialLine line;
 };
 
+bool OpenHere(const QByteArray &device) {
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    const QFileInfoList links = fds.entryInfoList(QDir::System | QDir::NoDotAndDotDot);
+    return std::ranges::any_of(links, [&device](const QFileInfo &fd) {
+        return QFile::encodeName(fd.symLinkTarget()) == device;
+    });
+}
+
+QString Latin1(const QByteArray &text) {
+    return QString::fromLatin1(text);
+}
+
+QStringList StatusLines(const frmModemSetup &setup) {
+    return setup.txtDetectStatus->toPlainText().split(u'\n');
+}
+
 } // namespace
 
 class FrmConnectionTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<ProgramFolder> machine_;
-    std::unique_ptr<ScriptedUi> ui_;
-    std::unique_ptr<HayesTelephony> tapi_;
+    // Two modems that are not there and two locations, the second current.
+    struct Machine {
+        ProgramFolder folder;
+        ScriptedUi ui;
+        HayesTelephony tapi;
+        QTemporaryDir locks;
+    };
+    std::unique_ptr<Machine> m_;
+
+    // The window on the current modem, probing the modems the settings list.
+    std::unique_ptr<frmModemSetup> open(int answerWait) {
+        auto setup = std::make_unique<frmModemSetup>(m_->tapi);
+        setup->ctlProbe->setTimings({answerWait});
+        setup->ctlProbe->setLockFolder(QFile::encodeName(m_->locks.path()));
+        setup->ctlProbe->setPortList([] {
+            QByteArrayList listed;
+            for (const ModemEntry &modem : ListModems()) {
+                if (modem.listed > 0)
+                    listed.append(modem.device);
+            }
+            return listed;
+        });
+        setup->show();
+        QApplication::setActiveWindow(setup.get());
+        return setup;
+    }
+    // Alt+E; the focus stays where it was.
+    static void detect(frmModemSetup &setup) {
+        QWidget *focus = QApplication::focusWidget();
+        QTest::keyClick(focus, Qt::Key_E, Qt::AltModifier);
+        QVERIFY(QTest::qWaitFor([&setup] { return setup.ctlProbe->running(); }));
+        QCOMPARE(QApplication::focusWidget(), focus);
+    }
 
   private Q_SLOTS:
     void init() {
-        machine_ = std::make_unique<ProgramFolder>();
-        ui_ = std::make_unique<ScriptedUi>();
-        tapi_ = std::make_unique<HayesTelephony>();
+        m_ = std::make_unique<Machine>();
         SaveSetting(kSettingsApp, "Modem", "Device", "/dev/ttyKES0");
         SaveSetting(kSettingsApp, "Modem", "Device2", "/dev/ttyKES1");
         QVERIFY(SaveLocations({{{"Home", "", false}, {"Office", "0,", true}}, 1}));
     }
-    void cleanup() {
-        tapi_.reset();
-        ui_.reset();
-        machine_.reset();
-    }
+    void cleanup() { m_.reset(); }
     // The first modem and the current location, in the keyboard's order; a pick is current.
     void opensTabsAndPicks() {
-        tapi_->SetCurrentModem(1);
-        frmConnection form(*tapi_);
-        QVERIFY(tapi_->CurrentModem() == 0 && form.cboModem->currentIndex() == 0);
+        m_->tapi.SetCurrentModem(1);
+        frmConnection form(m_->tapi);
+        QVERIFY(m_->tapi.CurrentModem() == 0 && form.cboModem->currentIndex() == 0);
         QCOMPARE(form.cboModem->itemText(1), u"/dev/ttyKES1"_s);
         QCOMPARE(form.cboLocation->itemText(1), u"Office"_s);
         QCOMPARE(form.cboLocation->currentIndex(), 1);
@@ -82,10 +132,10 @@ class FrmConnectionTest : public QObject {
         QCOMPARE(order, (QList<QWidget *>{form.cmdSetupLocation, form.cmdSetupModem, form.cboModem,
                                           form.cboLocation, form.cmdClose}));
         QTest::keyClick(form.cboModem, Qt::Key_Down);
-        QVERIFY(form.cboModem->currentIndex() == 1 && tapi_->CurrentModem() == 1);
+        QVERIFY(form.cboModem->currentIndex() == 1 && m_->tapi.CurrentModem() == 1);
         QTest::keyClick(form.cboLocation, Qt::Key_Up);
         QCOMPARE(ReadLocations().current, 0);
-        QVERIFY(ui_->messages.isEmpty());
+        QVERIFY(m_->ui.messages.isEmpty());
         QTest::keyClick(form.cmdClose, Qt::Key_Return);
         QVERIFY(!form.isVisible());
     }
@@ -98,15 +148,15 @@ class FrmConnectionTest : public QObject {
         // A location that cannot be made current is reported; the window stays.
         form.show();
         Q_EMIT form.cboLocation->activated(0);
-        QVERIFY(ui_->messages.size() == 1 && form.isVisible());
+        QVERIFY(m_->ui.messages.size() == 1 && form.isVisible());
         form.cmdClose->click();
         QVERIFY(!form.isVisible());
     }
     // OK keeps sound entries; the list is rebuilt and the edited modem stays current.
     void modemSetupStoresTheModemAndTheListIsRebuilt() {
-        frmConnection form(*tapi_);
-        tapi_->SetCurrentModem(1);
-        ui_->modalActions.append([this](QDialog &dialog) {
+        frmConnection form(m_->tapi);
+        m_->tapi.SetCurrentModem(1);
+        m_->ui.modalActions.append([this](QDialog &dialog) {
             auto &setup = dynamic_cast<frmModemSetup &>(dialog);
             QCOMPARE(setup.txtDevice->text(), u"/dev/ttyKES1"_s);
             QCOMPARE(setup.txtInitString->text(), u"ATZ"_s);
@@ -120,10 +170,10 @@ class FrmConnectionTest : public QObject {
                 QCOMPARE(setup.focusWidget(), box);
                 QVERIFY(setup.isVisible());
             }
-            QCOMPARE(ui_->messages.size(), 2);
-            QCOMPARE(ui_->messages[0].text,
+            QCOMPARE(m_->ui.messages.size(), 2);
+            QCOMPARE(m_->ui.messages[0].text,
                      QByteArray("Please enter the modem's serial device, such as /dev/ttyS0."));
-            QVERIFY(ui_->messages[1].text.startsWith("The initialisation string may hold"));
+            QVERIFY(m_->ui.messages[1].text.startsWith("The initialisation string may hold"));
             QCOMPARE(ListModems()[1].device, QByteArray("/dev/ttyKES1"));
             setup.txtDevice->setText(u" /dev/ttyKES7 "_s);
             setup.txtInitString->setText(u"AT&F E0"_s);
@@ -132,20 +182,34 @@ class FrmConnectionTest : public QObject {
             setup.cmdOK->click();
         });
         form.cmdSetupModem->click();
-        QCOMPARE(ui_->modalTitles, QByteArrayList{"Modem Setup"});
+        QCOMPARE(m_->ui.modalTitles, QByteArrayList{"Modem Setup"});
         QCOMPARE(ListModems()[1].device + ListModems()[1].initString, "/dev/ttyKES7AT&F E0");
         QCOMPARE(form.cboModem->itemText(1), u"/dev/ttyKES7"_s);
-        QVERIFY(form.cboModem->currentIndex() == 1 && tapi_->CurrentModem() == 1);
+        QVERIFY(form.cboModem->currentIndex() == 1 && m_->tapi.CurrentModem() == 1);
     }
-    // A new location becomes current; the open window's list is left as it was.
-    void dialingPropertiesAddAndChooseALocation() {
-        frmConnection form(*tapi_);
-        ui_->modalActions.append([](QDialog &dialog) {
+    // The last location cannot go; a location without a name is refused and
+    // shown with the focus on its name; a new one becomes current; the open
+    // window's list is left as it was.
+    void dialingPropertiesRefuseAndAdd() {
+        frmConnection form(m_->tapi);
+        m_->ui.modalActions.append([this](QDialog &dialog) {
             auto &properties = dynamic_cast<frmDialingProperties &>(dialog);
             QCOMPARE(properties.txtName->text(), u"Office"_s);
             QCOMPARE(properties.txtPrefix->text(), u"0,"_s);
             QVERIFY(properties.optPulse->isChecked());
+            properties.cmdRemove->click();
+            properties.cmdRemove->click();
+            QCOMPARE(m_->ui.messages.size(), 1);
+            QCOMPARE(m_->ui.messages[0].text,
+                     QByteArray("There must be at least one dialing location."));
             properties.cmdNew->click();
+            QCOMPARE(properties.focusWidget(), properties.txtName);
+            properties.txtName->clear();
+            properties.cboLocation->setCurrentIndex(0);
+            Q_EMIT properties.cboLocation->activated(0);
+            properties.cmdOK->click();
+            QCOMPARE(m_->ui.messages[1].text, QByteArray("Please enter a name for the location."));
+            QCOMPARE(properties.cboLocation->currentIndex(), 1);
             QCOMPARE(properties.focusWidget(), properties.txtName);
             QTest::keyClicks(properties.txtName, u"Cabin"_s);
             QTest::keyClick(properties.txtName, Qt::Key_Return);
@@ -158,31 +222,127 @@ class FrmConnectionTest : public QObject {
         form.cmdSetupLocation->click();
         const DiallingLocations stored = ReadLocations();
         QCOMPARE(stored.list,
-                 (QList<DiallingLocation>{
-                     {"Home", "", false}, {"Office", "0,", true}, {"Cabin", "9,", false}}));
-        QVERIFY(stored.current == 2 && form.cboLocation->count() == 2);
-        frmConnection again(*tapi_);
-        QVERIFY(again.cboLocation->count() == 3 && again.cboLocation->currentIndex() == 2);
+                 (QList<DiallingLocation>{{"Home", "", false}, {"Cabin", "9,", false}}));
+        QVERIFY(stored.current == 1 && form.cboLocation->itemText(1) == u"Office"_s);
+        frmConnection again(m_->tapi);
+        QVERIFY(again.cboLocation->itemText(1) == u"Cabin"_s &&
+                again.cboLocation->currentIndex() == 1);
     }
-    void dialingPropertiesRefuseBadLocations() {
-        frmDialingProperties properties;
-        properties.show();
-        properties.txtName->clear();
-        properties.cboLocation->setCurrentIndex(0);
-        Q_EMIT properties.cboLocation->activated(0);
-        properties.cmdOK->click();
-        QCOMPARE(ui_->messages.size(), 1);
-        QCOMPARE(ui_->messages[0].text, QByteArray("Please enter a name for the location."));
-        QCOMPARE(properties.cboLocation->currentIndex(), 1);
-        QCOMPARE(properties.focusWidget(), properties.txtName);
+    // Alt+E probes the three listed modems; the one that answered is
+    // listed with its ATI text and has the focus; Enter puts its device in
+    // the box, Enter on OK stores it for the current modem.
+    void detectFindsAndPicksByKeyboard() {
+        const HostSim mute("modem mute\n");
+        const HostSim error("modem error-all\n");
+        const HostSim answering("set ati \"Hayes Test 33600\"\n");
+        SaveSetting(kSettingsApp, "Modem", "Device", mute.device());
+        SaveSetting(kSettingsApp, "Modem", "Device2", error.device());
+        SaveSetting(kSettingsApp, "Modem", "Device3", answering.device());
+        const std::unique_ptr<frmModemSetup> setup = open(300);
+        QCOMPARE(setup->txtDevice->text(), Latin1(mute.device()));
 
-        properties.txtName->setText(u"Office"_s);
-        properties.cmdRemove->click();
-        properties.cmdRemove->click();
-        QCOMPARE(ui_->messages.size(), 2);
-        QCOMPARE(ui_->messages[1].text, QByteArray("There must be at least one dialing location."));
-        properties.cmdCancel->click();
-        QCOMPARE(ReadLocations().list.size(), 2);
+        detect(*setup);
+        QVERIFY(QTest::qWaitFor([&] {
+            return StatusLines(*setup).last() ==
+                   Latin1("Probing " + mute.device() + " (1 of 3)...");
+        }));
+        QVERIFY(QTest::qWaitFor([&setup] { return !setup->ctlProbe->running(); }, 5000));
+        QCOMPARE(setup->lstModems->count(), 1);
+        QCOMPARE(setup->lstModems->item(0)->text(),
+                 Latin1(answering.device() + ": Hayes Test 33600"));
+        QCOMPARE(StatusLines(*setup),
+                 (QStringList{Latin1(mute.device() + ": no answer."),
+                              Latin1(error.device() + ": answered ERROR."),
+                              Latin1(answering.device() + ": a modem answered."),
+                              u"Found 1 modem: pick it and press Enter."_s}));
+        QCOMPARE(setup->focusWidget(), setup->lstModems);
+        QCOMPARE(setup->lstModems->currentRow(), 0);
+        QCOMPARE(setup->txtDevice->text(), Latin1(mute.device()));
+
+        QTest::keyClick(setup->lstModems, Qt::Key_Return);
+        QCOMPARE(setup->txtDevice->text(), Latin1(answering.device()));
+        QCOMPARE(setup->focusWidget(), setup->cmdOK);
+        QVERIFY(setup->isVisible());
+        QTest::keyClick(setup->cmdOK, Qt::Key_Return);
+        QVERIFY(!setup->isVisible());
+        QCOMPARE(ListModems()[0].device, answering.device());
+    }
+
+    // Escape while Detect waits on a silent modem stops it there and closes
+    // the port, the window staying; Escape then leaves the settings as they
+    // were. Closing the window mid-probe stops it too.
+    void escapeStopsDetect() {
+        const HostSim mute("modem mute\n");
+        const HostSim answering("\n");
+        SaveSetting(kSettingsApp, "Modem", "Device", mute.device());
+        SaveSetting(kSettingsApp, "Modem", "Device2", answering.device());
+        std::unique_ptr<frmModemSetup> setup = open(60000);
+        detect(*setup);
+        QVERIFY(mute.waitForRecord("command \"ATZ\""));
+        QVERIFY(OpenHere(mute.device()));
+
+        setup->lstModems->setFocus();
+        QTest::keyClick(setup->lstModems, Qt::Key_Escape);
+        QVERIFY(!setup->ctlProbe->running() && !OpenHere(mute.device()));
+        QVERIFY(setup->isVisible());
+        QCOMPARE(StatusLines(*setup).last(), u"Detect stopped."_s);
+        QTest::keyClick(setup->lstModems, Qt::Key_Escape);
+        QVERIFY(!setup->isVisible());
+        QCOMPARE(ListModems()[0].device, mute.device());
+
+        setup = open(60000);
+        detect(*setup);
+        QVERIFY(QTest::qWaitFor([&] { return OpenHere(mute.device()); }));
+        setup->close();
+        QVERIFY(!setup->ctlProbe->running() && !OpenHere(mute.device()));
+    }
+
+    // Every control fits the window and its text fits the control; Tab
+    // visits them in order, and Enter in the status goes to OK.
+    void controlsFitAndTab() {
+        const std::unique_ptr<frmModemSetup> setup = open(300);
+        detect(*setup);
+        QVERIFY(QTest::qWaitFor([&setup] { return !setup->ctlProbe->running(); }));
+        QCOMPARE(
+            StatusLines(*setup),
+            (QStringList{u"/dev/ttyKES0: does not exist."_s, u"/dev/ttyKES1: does not exist."_s,
+                         u"No modem answered. Please check that it is connected and switched "
+                         "on, and try again."_s}));
+        QCOMPARE(setup->focusWidget(), setup->txtDevice);
+
+        for (QWidget *control : setup->findChildren<QWidget *>()) {
+            if (control->parentWidget() != setup.get())
+                continue;
+            QVERIFY2(setup->rect().contains(control->geometry()),
+                     qPrintable(control->objectName()));
+            if (const auto *label = qobject_cast<QLabel *>(control)) {
+                const QRect room = label->contentsRect();
+                QVERIFY2(room.contains(label->fontMetrics().boundingRect(
+                             room, int(label->alignment()), label->text())),
+                         qPrintable(label->text()));
+            } else if (const auto *button = qobject_cast<QPushButton *>(control)) {
+                const QString caption = button->text().remove(u'&');
+                QVERIFY2(button->fontMetrics().horizontalAdvance(caption) + 12 <= button->width(),
+                         qPrintable(caption));
+            } else {
+                QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(control->objectName()));
+            }
+        }
+        // Long status lines wrap rather than run out of sight.
+        QCOMPARE(setup->txtDetectStatus->horizontalScrollBar()->maximum(), 0);
+
+        const QList<QWidget *> order{setup->txtDevice, setup->txtInitString,   setup->cmdDetect,
+                                     setup->lstModems, setup->txtDetectStatus, setup->cmdOK,
+                                     setup->cmdCancel};
+        setup->txtDevice->setFocus();
+        for (QWidget *control : order + order.mid(0, 1)) {
+            QCOMPARE(QApplication::focusWidget(), control);
+            QTest::keyClick(control, Qt::Key_Tab);
+        }
+        setup->txtDetectStatus->setFocus();
+        QTest::keyClick(setup->txtDetectStatus, Qt::Key_Return);
+        QCOMPARE(setup->focusWidget(), setup->cmdOK);
+        QVERIFY(setup->isVisible());
     }
 };
 
