@@ -5,6 +5,7 @@
 #include "scripted_ui.h"
 #include "sqlite_registry.h"
 #include "store_holder.h"
+#include "window_checks.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -81,6 +82,7 @@ class TestAccountRestore : public QObject {
         ProgramFolder folder;
         ScriptedUi ui;
         const auto window = start();
+        QCOMPARE(LayoutProblems(*window), QString());
         QCOMPARE(shown(*window), (QStringList{kNone, kNone}));
         QCOMPARE(ui.mousePointer(), MousePointer::Default);
 

@@ -7,6 +7,7 @@
 #include "frmCreditCard.h"
 #include "program_folder.h"
 #include "scripted_ui.h"
+#include "window_checks.h"
 #include "wizard_driver.h"
 
 #include <QApplication>
@@ -103,20 +104,15 @@ void CreditCardTest::keysChecksOkCancelAndTheCloseBox() {
     open([&] {
         QCOMPARE(card.windowTitle(), u"Credit Card Details"_s);
         QCOMPARE(card.grab().toImage().pixelColor(2, 2), QColor(11, 42, 107));
+        QCOMPARE(LayoutProblems(card), QString());
         QStringList captions;
-        for (const QLabel *label : card.lblPage1) {
+        for (const QLabel *label : card.lblPage1)
             captions << label->text();
-            const QRect needed = label->fontMetrics().boundingRect(
-                label->contentsRect(), Qt::TextWordWrap | int(label->alignment()), label->text());
-            QVERIFY2(label->contentsRect().contains(needed), qPrintable(label->text()));
-        }
         for (const QWidget *box : card.findChildren<QWidget *>()) {
             if (qobject_cast<const QLineEdit *>(box) != nullptr ||
                 qobject_cast<const QPlainTextEdit *>(box) != nullptr)
                 QVERIFY2(captions.contains(box->accessibleName()), qPrintable(box->objectName()));
         }
-        for (const QPushButton *button : {card.cmdOK, card.cmdCancel})
-            QVERIFY(button->sizeHint().width() <= button->width());
 
         QCOMPARE(ui.mousePointer(), MousePointer::Default);
         QCOMPARE(Text(card.txtNameOnCard) + '|' + Text(card.txtCardholderAddress) + '|' +

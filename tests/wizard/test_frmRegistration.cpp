@@ -10,6 +10,7 @@
 #include "scripted_ui.h"
 #include "settings.h"
 #include "startup.h"
+#include "window_checks.h"
 #include "wizard_driver.h"
 
 #include <QApplication>
@@ -115,6 +116,7 @@ class RegistrationWizardTest : public QObject {
     void keyboardWalkThroughAndSubmit() {
         const auto window = StartWizard(PatientModem());
         frmRegistration &w = *window;
+        QCOMPARE(LayoutProblems(w), QString());
         QCOMPARE(w.windowTitle(), u"Kestrune Registration Wizard - Step 1 of 4"_s);
         QVERIFY(w.Frame1->isHidden() && w.cmdContinue->isHidden() && w.lblStatus->text().isEmpty());
         QVERIFY(w.optConnection[0]->isChecked() && !w.txtAlternative->isEnabled());
