@@ -5,7 +5,6 @@
 #include "program_folder.h"
 #include "program_state.h"
 #include "registration_conversation.h"
-#include "registry.h"
 #include "scripted_ui.h"
 #include "wire_packets.h"
 
@@ -48,12 +47,6 @@ class FakeLine final : public ConversationLine {
     bool CallInProgress() const override { return callUp; }
     void HangUp() override { ++hangUps; }
 };
-
-QByteArray Stored(const char *value) {
-    QByteArray text;
-    return RegReadValue(winreg::HKEY_LOCAL_MACHINE, kServiceKey, value, text) == kTrue ? text
-                                                                                       : "none";
-}
 
 } // namespace
 
@@ -103,8 +96,8 @@ class ConversationTest : public QObject {
                             bool card = false, int information = 0, bool survey = false) {
             QTest::newRow(name) << fields << card << survey << information << expected;
         };
-        row("trimmed, 2 padded", {1, 2, 25},
-            Rec(1, "Mary") + H("0200 0500") + "Jones " + Rec(25, "zap-login"));
+        row("trimmed, 2 padded, 26 blank", {1, 2, 25, 26},
+            Rec(1, "Mary") + H("0200 0500") + "Jones " + Rec(25, "zap-login") + Rec(26, ""));
         row("20 ticked", {20}, H("1400 0300") + "Yes ", false, 1);
         row("20 greyed", {20}, Rec(20, "Yes"), false, 2);
         row("22 has no row, 23 no survey", {22, 23}, H("1700 0000"));
@@ -120,9 +113,9 @@ class ConversationTest : public QObject {
     }
 
     void requestFields() {
+        // The host's login texts, kept from its data.
+        QCOMPARE(receive(Wire(2, 0x0100, Rec(25, " zap-login ") + Rec(26, ""))), kTrue);
         QFETCH(QList<int>, fields);
-        RegWriteString(winreg::HKEY_LOCAL_MACHINE, kServiceKey, kCommand1Value, " zap-login ");
-        RegWriteString(winreg::HKEY_LOCAL_MACHINE, kServiceKey, kCommand2Value, "pw 99");
         QFETCH(int, information);
         wizard_->entries.chkInformation = static_cast<std::int16_t>(information);
         QFETCH(bool, surveyDone);
@@ -167,7 +160,6 @@ class ConversationTest : public QObject {
         QCOMPARE(receive(Request(2, {10, 11, 12, 13, 24}, 1)), kTrue);
         QCOMPARE(receive(Request(3, {11, 12, 13, 24, 20})), kTrue);
         QCOMPARE(Open(gLastPacket).data(), Rec(20, "No"));
-        QCOMPARE(conversation_->KeptCard().txtCreditCardNumber, kCard.txtCreditCardNumber);
         // Refused otherwise: the window again, without the card message.
         QCOMPARE(receive(Request(4, {10, 20}, 2)), kTrue);
         QCOMPARE(Open(gLastPacket).data(), Rec(10, kCard.txtCreditCardNumber) + Rec(20, "No"));
@@ -257,16 +249,6 @@ class ConversationTest : public QObject {
         const QByteArray report("An unexpected error occurred in PacketProcessData.\r\nErr: 5\r\n"
                                 "Error: Invalid procedure call or argument");
         QCOMPARE(Shown(*ui_), reported ? QByteArrayList{report} : QByteArrayList{});
-    }
-
-    // A command text sent empty is stored as a blank, and asked back goes as
-    // nothing.
-    void emptyCommandText() {
-        QCOMPARE(receive(Wire(2, 1, Rec(25, "cmd 1") + Rec(26, ""))), kTrue);
-        QCOMPARE(Open(gLastPacket).kind, 3);
-        QCOMPARE(Stored(kCommand1Value) + '|' + Stored(kCommand2Value), QByteArray("cmd 1| "));
-        QCOMPARE(receive(Request(2, {25, 26})), kTrue);
-        QCOMPARE(Open(gLastPacket).data(), Rec(25, "cmd 1") + Rec(26, ""));
     }
 
     void refusedRequests_data() {
@@ -415,7 +397,8 @@ class ConversationTest : public QObject {
         const QByteArray text = "Welcome to Kestrune, Zapper!\r\nYour account is ready.";
         line_.callUp = false;
         QCOMPARE(receive(Wire(4, 2, text)), kTrue);
-        QVERIFY(ui_->messages.isEmpty() && wizard_->log.isEmpty() && !ui_->ended);
+        QCOMPARE(gLastPacket, answer);
+        QVERIFY(ui_->messages.isEmpty() && !ui_->ended);
         line_.callUp = true;
         QCOMPARE(receive(Wire(4, 3, text)), kFalse);
         QVERIFY(gLastPacket.isEmpty());
