@@ -35,9 +35,6 @@ class FakeCallWindow final : public CallWindow {
 
     QStringList log;
     mutable int entryReads = 0;
-    QStringList statuses;
-    bool lineUp = false;
-    bool enabled = true;
 
     WizardEntries Entries() const override {
         ++entryReads;
@@ -51,8 +48,7 @@ class FakeCallWindow final : public CallWindow {
         note(QStringLiteral("bounds %1-%2").arg(lo).arg(hi));
     }
     void EnableWizard(Flag flag) override {
-        enabled = flag != kFalse;
-        note(enabled ? QStringLiteral("release") : QStringLiteral("lock"));
+        note(flag != kFalse ? QStringLiteral("release") : QStringLiteral("lock"));
     }
     void ShowEntryControl(EntryControl control) override {
         note(QStringLiteral("show %1").arg(static_cast<int>(control)));
@@ -60,12 +56,8 @@ class FakeCallWindow final : public CallWindow {
     void ShowContinue(bool visible) override {
         note(visible ? QStringLiteral("continue shown") : QStringLiteral("continue hidden"));
     }
-    void ShowStatus(const QString &text) override {
-        statuses.append(text);
-        note(QStringLiteral("status ") + text);
-    }
+    void ShowStatus(const QString &text) override { note(QStringLiteral("status ") + text); }
     void ShowLineUp(bool up) override {
-        lineUp = up;
         note(up ? QStringLiteral("line up") : QStringLiteral("line down"));
     }
     void ShowConnectionSettings(Telephony & /*telephony*/) override {
