@@ -1,7 +1,6 @@
 // The packet conversation with the host, over the real packet-security
 // library and a real registry store, with a stand-in for the wizard window.
 #include "fake_call_window.h"
-#include "field_requests.h"
 #include "program_folder.h"
 #include "program_state.h"
 #include "registration_conversation.h"
@@ -9,7 +8,6 @@
 #include "wire_packets.h"
 
 #include <QTest>
-#include <functional>
 #include <memory>
 
 using namespace Qt::StringLiterals;

@@ -6,7 +6,6 @@
 
 #include <QSignalSpy>
 #include <QTest>
-#include <cerrno>
 #include <fcntl.h>
 #include <pty.h>
 #include <termios.h>

@@ -14,7 +14,6 @@
 #include <QLibrary>
 #include <QTemporaryDir>
 #include <QTest>
-#include <algorithm>
 #include <tuple>
 
 namespace {
