@@ -34,7 +34,7 @@ QByteArray Request(int sequence, const QList<int> &fields, std::int32_t rejectio
     return Wire(1, sequence, LongToBytes(static_cast<std::int32_t>(mask)) + LongToBytes(rejection));
 }
 
-const CardDetails kCard{"4111111111111111", "0830", "MARY JONES", "12 High St\r\nVIC    3053", "7"};
+const CardDetails kCard{"4111111111111111", "0830", "M JONES", "12 High St\r\nVIC    3053", "7"};
 
 // The call under the conversation: whether one is up, and its hang-ups.
 class FakeLine final : public ConversationLine {
@@ -166,9 +166,7 @@ class ConversationTest : public QObject {
         QCOMPARE(Shown(*ui_), QByteArrayList{kCardMessage});
         // The window offers the subscriber's name in capitals, the postal
         // address until a cardholder address is kept, and the host's plans.
-        CardDetails first;
-        first.txtNameOnCard = "MARY JONES";
-        first.txtCardholderAddress = "3 Low Rd\r\nVIC    3000";
+        const CardDetails first{"", "", "MARY JONES", "3 Low Rd\r\nVIC    3000", ""};
         CardDetails again = kCard;
         again.txtNameOnCard = "MARY JONES";
         QCOMPARE(wizard_->cardOffers, (QList<CardDetails>{first, again, again}));
