@@ -1,16 +1,8 @@
 #include "fake_call_window.h"
 
-#include "registration_call.h"
 #include "scripted_ui.h"
 
 using namespace Qt::StringLiterals;
-
-void FakeCallWindow::Route(RegistrationCall &call) {
-    QObject::connect(&call.ctlTAPI, &Telephony::OnTapi, &call, &RegistrationCall::ctlTAPI_OnTapi);
-    QObject::connect(&call.ctlTAPI, &Telephony::CallState, &call,
-                     &RegistrationCall::ctlTAPI_CallState);
-    QObject::connect(&call.ctlCOMM, &SerialLine::OnComm, &call, &RegistrationCall::ctlCOMM_OnComm);
-}
 
 std::optional<CardDetails> FakeCallWindow::ShowCardWindow(const CardDetails &offer,
                                                           const QByteArray &planDetails) {

@@ -7,7 +7,6 @@
 #include <functional>
 #include <optional>
 
-class RegistrationCall;
 class ScriptedUi;
 
 // The wizard window for tests of the call and its conversation, with no
@@ -17,10 +16,6 @@ class ScriptedUi;
 class FakeCallWindow final : public CallWindow {
   public:
     explicit FakeCallWindow(const ScriptedUi &ui) : ui_(ui) {}
-
-    // Routes the call's telephony and line events to it, as the wizard
-    // window does.
-    static void Route(RegistrationCall &call);
 
     WizardEntries entries;
     bool surveyDone = false;
