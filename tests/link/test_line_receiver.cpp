@@ -83,9 +83,7 @@ class LineReceiverTest : public QObject {
         login("no trailing blank", "Login:", 0, "Login:");
         login("prompt in other case", "login: ", 0, "login: ");
         login("long line keeps its end", a300, 0, a300.right(kLongestLoginLine));
-        login("prompt after a long line", a300 + "|Login: ", 1);
         login("connected drops the rest", "You are connected\x01x~Login: ", 0, {}, true);
-        login("connected split", "conn|ected", 0, {}, true);
         login("Connected in capitals", "Connected", 0, "Connected");
         login("the whole login", "Kestrune\r\nLogin: |\r\nPassword: |\r\nconnected\r\n", 2, {},
               true);
