@@ -99,7 +99,6 @@ class ConversationTest : public QObject {
         row("20 ticked", {20}, H("1400 0300") + "Yes ", 1);
         row("20 greyed", {20}, Rec(20, "Yes"), 2);
         row("22 has no row, 23 no survey", {22, 23}, H("1700 0000"));
-        row("card fields without an accepted card", {11, 12, 13, 24}, {});
         // Refused, with no entry the user could correct: answered all the same.
         row("refused, nothing to correct", {20, 22, 23, 25, 26},
             Rec(20, "No") + Rec(23, "") + Rec(25, "zap-login") + Rec(26, ""), 0, false, 2);

