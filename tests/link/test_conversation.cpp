@@ -220,7 +220,6 @@ class ConversationTest : public QObject {
         row("two bytes, line breaks", Rec(24, QByteArray("\x03\x07") + "A\r\nB\n"), u"3-7"_s,
             "A\r\nB", false);
         row("one byte", Rec(24, "\x05"), u"5-0"_s, "", true);
-        row("empty", Rec(24, ""), u"0-0"_s, "", true);
         row("1 and 30 ignored", Rec(1, "x") + Rec(30, "yy"), {}, "kept", false);
     }
 
