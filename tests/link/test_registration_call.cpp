@@ -270,6 +270,8 @@ class RegistrationCallTest : public QObject {
                      (QStringList{u"status Dialing Kestrune...@0"_s, u"lock@0"_s, u"status @1"_s,
                                   u"connection settings@1"_s, u"release@1"_s, u"status @1"_s}));
         }
+        holder.kill();
+        holder.waitForFinished();
         ::unlink(lock.constData());
     }
 
