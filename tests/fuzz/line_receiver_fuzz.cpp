@@ -38,7 +38,6 @@ Outcome Run(const Options &options, const std::vector<QByteArray> &reads) {
     Outcome outcome;
     outcome.packetMode = options.packetMode ? kTrue : kFalse;
     QByteArray lastPacket;
-    int handled = 0;
     LineReceiver *self = nullptr;
     LineReceiver::Sender send = [&outcome](const QByteArray &text) { outcome.sent.append(text); };
     LineReceiver receiver(outcome.buffer, outcome.packetMode, lastPacket,
@@ -46,9 +45,8 @@ Outcome Run(const Options &options, const std::vector<QByteArray> &reads) {
                               Check(frame.endsWith(modKestenrol::gPacketEnd));
                               Check(frame.size() <= kLongestFrame);
                               outcome.frames.append(frame);
-                              ++handled;
-                              last = QByteArray::number(handled);
-                              if (options.readDuringFrames && handled % 2 == 1)
+                              last = QByteArray::number(outcome.frames.size());
+                              if (options.readDuringFrames && outcome.frames.size() % 2 == 1)
                                   self->Receive(frame.right(frame.size() / 2), send);
                               return options.refuseSome && frame.size() % 3 == 0 ? kFalse : kTrue;
                           });

@@ -50,81 +50,68 @@ class LineReceiverTest : public QObject {
   private Q_SLOTS:
     void initTestCase() { modKestenrol::SetFramingCharacters(); }
 
-    // Reads between "|"; the number of login answers sent, what the buffer
-    // keeps, and whether packet mode was reached.
-    void login_data() {
-        QTest::addColumn<QByteArray>("reads");
-        QTest::addColumn<int>("answers");
-        QTest::addColumn<QByteArray>("buffer");
+    // Reads between "|", from the login on or in packet mode, written as
+    // Marks() reads them; the frame handler's results; the frames handed
+    // over, the texts sent, what the buffer keeps, and whether packet mode
+    // was reached.
+    void receive_data() {
         QTest::addColumn<bool>("packetMode");
-        const auto row = [](const char *name, const QByteArray &reads, int answers,
-                            const QByteArray &buffer = {}, bool packets = false) {
-            QTest::newRow(name) << reads << answers << buffer << packets;
-        };
-        const QByteArray a300(300, 'a');
-        row("login", "Login: ", 1);
-        row("split over reads", "Lo|gin|: ", 1);
-        row("text before on the line", "\r\nWelcome to Kestrune. Login: ", 1);
-        row("both in one read", "Login: Password: ", 2);
-        row("line end inside the prompt", "Log\r\nin: ", 0, "\nin: ");
-        row("no trailing blank", "Login:", 0, "Login:");
-        row("prompt in other case", "login: ", 0, "login: ");
-        row("long line keeps its end", a300, 0, a300.right(kLongestLoginLine));
-        row("prompt after a long line", a300 + "|Login: ", 1);
-        row("connected drops the rest", "You are connected\x01x~Login: ", 0, {}, true);
-        row("connected split", "conn|ected", 0, {}, true);
-        row("Connected in capitals", "Connected", 0, "Connected");
-        row("the whole login", "Kestrune\r\nLogin: |\r\nPassword: |\r\nconnected\r\n", 2, {}, true);
-    }
-
-    void login() {
-        QFETCH(QByteArray, reads);
-        QFETCH(int, answers);
-        Line line;
-        for (const QByteArray &read : reads.split('|'))
-            line.receive(read);
-        QCOMPARE(line.sent, QByteArrayList(answers, kLoginAnswer));
-        QTEST(line.buffer, "buffer");
-        QTEST(line.packetMode == kTrue, "packetMode");
-        QVERIFY(line.frames.isEmpty());
-    }
-
-    // Reads, frame results, frames and answers, written as Marks() reads them.
-    void packets_data() {
         QTest::addColumn<QByteArray>("reads");
         QTest::addColumn<QByteArray>("results");
         QTest::addColumn<QByteArray>("frames");
         QTest::addColumn<QByteArray>("sent");
         QTest::addColumn<QByteArray>("buffer");
-        const auto row = [](const char *name, const QByteArray &reads, const char *results,
-                            const QByteArray &frames, const char *sent, const char *buffer = "") {
-            QTest::newRow(name) << reads << QByteArray(results) << frames << QByteArray(sent)
-                                << QByteArray(buffer);
+        QTest::addColumn<bool>("packetsAfter");
+        // The login sends so many answers and hands over no frame.
+        const auto login = [](const char *name, const QByteArray &reads, int answers,
+                              const QByteArray &buffer = {}, bool packets = false) {
+            QTest::newRow(name) << false << reads << QByteArray() << QByteArray()
+                                << QByteArrayList(answers, kLoginAnswer).join('|') << buffer
+                                << packets;
         };
+        const auto packets = [](const char *name, const QByteArray &reads, const char *results,
+                                const QByteArray &frames, const char *sent,
+                                const char *buffer = "") {
+            QTest::newRow(name) << true << reads << QByteArray(results) << frames
+                                << QByteArray(sent) << QByteArray(buffer) << true;
+        };
+        const QByteArray a300(300, 'a');
+        login("split over reads", "Lo|gin|: ", 1);
+        login("text before on the line", "\r\nWelcome to Kestrune. Login: ", 1);
+        login("both in one read", "Login: Password: ", 2);
+        login("line end inside the prompt", "Log\r\nin: ", 0, "\nin: ");
+        login("no trailing blank", "Login:", 0, "Login:");
+        login("prompt in other case", "login: ", 0, "login: ");
+        login("long line keeps its end", a300, 0, a300.right(kLongestLoginLine));
+        login("connected drops the rest", "You are connected\x01x~Login: ", 0, {}, true);
+        login("Connected in capitals", "Connected", 0, "Connected");
+        login("the whole login", "Kestrune\r\nLogin: |\r\nPassword: |\r\nconnected\r\n", 2, {},
+              true);
         const QByteArray longest = "{" + kLong + "~";
-        row("one frame", "{abc~", "", "{abc~", "reply1");
-        row("noise before the start", "xyz{ab~", "", "{ab~", "reply1");
-        row("no start mark", "ab~", "", "ab~", "reply1");
-        row("escaped end", "{a^~b", "", "", "", "{a^~b");
-        row("end after escaped escape", "{a^^~z", "", "{a^^~", "reply1", "z");
-        row("escape pair split over reads", "{a^|~b~", "", "{a^~b~", "reply1");
-        row("escaped start is data", "{a^{b~", "", "{a^{b~", "reply1");
-        row("two frames in one read", "{a~{b~", "", "{a~|{b~", "reply1|reply2");
-        row("a dropped frame drops the rest of its read", "{a~{b~|{c~", "n", "{a~|{c~", "reply2");
-        row("longest frame", longest, "", longest, "reply1");
-        row("too long: skipped to its end", "{" + kLong + "x|y~{ok~", "", "{ok~", "reply1");
-        row("too long: skipped to the next start", "{" + kLong + kLong + "{ok~", "", "{ok~",
-            "reply1");
-        row("too long: escapes still paired while skipping", "{" + kLong + "xy^~^|{z~{ok~", "",
-            "{ok~", "reply1");
-        row("noise without marks", QByteArray(3 * kLongestFrame + 5, 'n'), "", "", "");
+        packets("noise before the start", "xyz{ab~", "", "{ab~", "reply1");
+        packets("no start mark", "ab~", "", "ab~", "reply1");
+        packets("escaped end", "{a^~b", "", "", "", "{a^~b");
+        packets("end after escaped escape", "{a^^~z", "", "{a^^~", "reply1", "z");
+        packets("escape pair split over reads", "{a^|~b~", "", "{a^~b~", "reply1");
+        packets("escaped start is data", "{a^{b~", "", "{a^{b~", "reply1");
+        packets("two frames in one read", "{a~{b~", "", "{a~|{b~", "reply1|reply2");
+        packets("a dropped frame drops the rest of its read", "{a~{b~|{c~", "n", "{a~|{c~",
+                "reply2");
+        packets("longest frame", longest, "", longest, "reply1");
+        packets("too long: skipped to its end", "{" + kLong + "x|y~{ok~", "", "{ok~", "reply1");
+        packets("too long: skipped to the next start", "{" + kLong + kLong + "{ok~", "", "{ok~",
+                "reply1");
+        packets("too long: escapes still paired while skipping", "{" + kLong + "xy^~^|{z~{ok~", "",
+                "{ok~", "reply1");
+        packets("noise without marks", QByteArray(3 * kLongestFrame + 5, 'n'), "", "", "");
     }
 
-    void packets() {
+    void receive() {
+        QFETCH(bool, packetMode);
         QFETCH(QByteArray, reads);
-        Line line;
-        line.packetMode = kTrue;
         QFETCH(QByteArray, results);
+        Line line;
+        line.packetMode = ToFlag(packetMode);
         line.results = results;
         for (const QByteArray &read : Pieces(reads)) {
             line.receive(read);
@@ -136,7 +123,7 @@ class LineReceiverTest : public QObject {
         QCOMPARE(line.sent, Pieces(sent));
         QFETCH(QByteArray, buffer);
         QCOMPARE(line.buffer, Marks(buffer));
-        QCOMPARE(line.packetMode, kTrue);
+        QTEST(line.packetMode == kTrue, "packetsAfter");
     }
 
     // The frame handler may show a window, whose event loop reads the line

@@ -7,7 +7,6 @@
 #include <functional>
 #include <optional>
 
-class RegistrationCall;
 class ScriptedUi;
 
 // The wizard window for tests of the call and its conversation, with no
@@ -17,10 +16,6 @@ class ScriptedUi;
 class FakeCallWindow final : public CallWindow {
   public:
     explicit FakeCallWindow(const ScriptedUi &ui) : ui_(ui) {}
-
-    // Routes the call's telephony and line events to it, as the wizard
-    // window does.
-    static void Route(RegistrationCall &call);
 
     WizardEntries entries;
     bool surveyDone = false;
@@ -35,22 +30,34 @@ class FakeCallWindow final : public CallWindow {
 
     QStringList log;
     mutable int entryReads = 0;
-    QString status;
-    bool lineUp = false;
-    bool enabled = true;
 
-    WizardEntries Entries() const override;
+    WizardEntries Entries() const override {
+        ++entryReads;
+        return entries;
+    }
     bool SurveyDone() const override { return surveyDone; }
     std::optional<CardDetails> ShowCardWindow(const CardDetails &offer,
                                               const QByteArray &planDetails) override;
     void CloseCardWindow() override;
-    void SetCardPlanBounds(std::int16_t lo, std::int16_t hi) override;
-    void EnableWizard(Flag flag) override;
-    void ShowEntryControl(EntryControl control) override;
-    void ShowContinue(bool visible) override;
-    void ShowStatus(const QString &text) override;
-    void ShowLineUp(bool up) override;
-    void ShowConnectionSettings(Telephony &telephony) override;
+    void SetCardPlanBounds(std::int16_t lo, std::int16_t hi) override {
+        note(QStringLiteral("bounds %1-%2").arg(lo).arg(hi));
+    }
+    void EnableWizard(Flag flag) override {
+        note(flag != kFalse ? QStringLiteral("release") : QStringLiteral("lock"));
+    }
+    void ShowEntryControl(EntryControl control) override {
+        note(QStringLiteral("show %1").arg(static_cast<int>(control)));
+    }
+    void ShowContinue(bool visible) override {
+        note(visible ? QStringLiteral("continue shown") : QStringLiteral("continue hidden"));
+    }
+    void ShowStatus(const QString &text) override { note(QStringLiteral("status ") + text); }
+    void ShowLineUp(bool up) override {
+        note(up ? QStringLiteral("line up") : QStringLiteral("line down"));
+    }
+    void ShowConnectionSettings(Telephony & /*telephony*/) override {
+        note(QStringLiteral("connection settings"));
+    }
 
   private:
     void note(const QString &what);

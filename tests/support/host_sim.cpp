@@ -25,8 +25,8 @@ HostSim::HostSim(const QByteArray &scenario) {
     file.close();
     process_.start(QStringLiteral(KESTRUNE_HOSTSIM),
                    {QStringLiteral("--record"), InFolder(folder_, "record"),
-                    QStringLiteral("--trace"), tracePath(), QStringLiteral("--lines"), linesPath(),
-                    file.fileName()});
+                    QStringLiteral("--trace"), InFolder(folder_, "trace"),
+                    QStringLiteral("--lines"), linesPath(), file.fileName()});
     if (!process_.waitForStarted(kStartWait))
         return;
     while (!process_.canReadLine() && process_.waitForReadyRead(kStartWait)) {
@@ -54,10 +54,6 @@ QByteArrayList HostSim::record() const {
 
 bool HostSim::waitForRecord(const QByteArray &line, int milliseconds) const {
     return QTest::qWaitFor([&] { return record().contains(line); }, milliseconds);
-}
-
-QString HostSim::tracePath() const {
-    return InFolder(folder_, "trace");
 }
 
 QString HostSim::linesPath() const {

@@ -28,7 +28,6 @@ class HostSim {
     QByteArrayList record() const;
     // Waits, letting events run, until the record holds the line.
     bool waitForRecord(const QByteArray &line, int milliseconds = 5000) const;
-    QString tracePath() const;
     // The control channel on which it plays the modem-control lines
     // (SimModemLines reaches them there).
     QString linesPath() const;
