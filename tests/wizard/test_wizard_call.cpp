@@ -177,6 +177,9 @@ class WizardCallTest : public QObject {
         // No such device: the modem/location message, then the Connection Settings window.
         row("missing", "missing", {kModemUnavailable}, MsgIcon::Exclamation, 1, QString(),
             {"Connection Settings"});
+        // The device gone in the middle of the call.
+        row("the device closing", kLogin + "send \"connected\"\nwait 200\nclose\n", {kDisconnected},
+            MsgIcon::Critical, 1, lost);
         // The refused field can no longer be sent: Continue goes with the call.
         row("while a refused field waits",
             kLogin + "send \"connected\"\nrequest 16 reject 2 await none\nwait 300\ndrop\n",
