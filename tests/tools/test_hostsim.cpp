@@ -140,15 +140,6 @@ class HostSimTest : public QObject {
         QVERIFY(record.contains("gave-up seq=0400"));
     }
 
-    void babbleHasNoLineEndOrEndMark() {
-        HostSim sim(kLogin + "babble 300000 random\nsend \"\\r\\nEND\"\n");
-        Dte dte(sim.device());
-        QVERIFY(LogIn(dte));
-        const QByteArray babble = dte.readUntil("\r\nEND", 10000).chopped(5);
-        QCOMPARE(babble.size(), 300000);
-        QVERIFY(!babble.contains('\r') && !babble.contains('\n') && !babble.contains('~'));
-    }
-
     void scenarioMistakesAreNamed_data() {
         QTest::addColumn<QByteArray>("scenario");
         QTest::addColumn<QByteArray>("problem");
