@@ -427,8 +427,6 @@ void WizardCallTest::endings() {
     }
     QVERIFY(QTest::qWaitFor([&] { return ui_->ended; }, 10000));
     QCOMPARE(ui_->endStatus, quitSignal ? 128 + SIGTERM : 0);
-    if (takeSurvey) // the modem was never even opened
-        QVERIFY(!window->Call().CallInProgress() && window->lblStatus->text().isEmpty());
     window.reset();
     if (!takeSurvey) {
         QVERIFY(sim.waitForRecord("hangup ath"));
@@ -437,6 +435,7 @@ void WizardCallTest::endings() {
             QFile::decodeName(QByteArray(kLockFolder) + '/' + LockFileName(sim.device()))));
     }
     QVERIFY(!AnyAnswerSent(sim));
+    // Ended from the survey, the modem was never even opened.
     QCOMPARE(sim.record().contains("line-opened"), !takeSurvey);
 }
 
