@@ -35,7 +35,9 @@ namespace {
 // No modem and one location; notes the modem it is told to use.
 class NoModems final : public Telephony {
   public:
-    DialResult Dial(const QByteArray & /*number*/) override { return {0, DialRefusal::NoModem}; }
+    DialResult Dial(const QByteArray & /*number*/) override {
+        return {.refusal = DialRefusal::NoModem, .device = {}, .holder = {}, .text = {}};
+    }
     bool CallInProgress() const override { return false; }
     std::int32_t HangUp() override { return 1; }
     std::int32_t CurrentModem() const override { return current; }
