@@ -68,14 +68,6 @@ class SettingsTest : public QObject {
     void cleanup() { machine_.reset(); }
     void roundTripInAPrivateFile();
     void unwritableOrDamagedStores();
-    // What the settings file held before the changes.
-    void changesWrittenAtOnce_data() {
-        QTest::addColumn<QByteArray>("before");
-        QTest::newRow("no file yet") << QByteArray();
-        QTest::newRow("pages out of order, a section to replace")
-            << QByteArray("[Page3]\nNickName=OLD\n\n[Location]\nName=Office\nName2=Home\n\n"
-                          "[Page1]\nZ=1\nFirstName=Old\n");
-    }
     void changesWrittenAtOnce();
     // What is at the settings file's place, and whether the settings in it are
     // used.
@@ -145,29 +137,34 @@ void SettingsTest::unwritableOrDamagedStores() {
 // changes made one at a time do: the same sections and keys in the same
 // order, the file private.
 void SettingsTest::changesWrittenAtOnce() {
-    QFETCH(QByteArray, before);
-    QByteArray expected;
-    for (const bool atOnce : {false, true}) {
-        const ProgramFolder machine;
-        QVERIFY(QDir().mkpath(QFileInfo(settingsFile()).absolutePath()));
-        if (!before.isEmpty()) {
-            QFile file(settingsFile());
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(before) == before.size());
+    // No file yet, or pages out of order and a section to replace.
+    for (const QByteArray &before :
+         {QByteArray(),
+          QByteArray("[Page3]\nNickName=OLD\n\n[Location]\nName=Office\nName2=Home\n\n"
+                     "[Page1]\nZ=1\nFirstName=Old\n")}) {
+        QByteArray expected;
+        for (const bool atOnce : {false, true}) {
+            const ProgramFolder machine;
+            QVERIFY(QDir().mkpath(QFileInfo(settingsFile()).absolutePath()));
+            if (!before.isEmpty()) {
+                QFile file(settingsFile());
+                QVERIFY(file.open(QIODevice::WriteOnly) && file.write(before) == before.size());
+            }
+            FileWrites writes(settingsFile());
+            // The store's own way, or key by key as the plain store makes them.
+            QVERIFY(atOnce ? settingsStore().apply(kApp, kChanges)
+                           : settingsStore().SettingsStore::apply(kApp, kChanges));
+            if (atOnce) {
+                QCOMPARE(writes.count(), 1);
+                QCOMPARE(fileText(), expected);
+            } else {
+                QCOMPARE_GE(writes.count(), 8);
+                expected = fileText();
+            }
+            QCOMPARE(modeOf(settingsFile()), 0600u);
+            QCOMPARE(GetSetting(kApp, "Page2", "ConnectPh"), QByteArray("02 7010 5678\tSydney"));
+            QCOMPARE(GetSetting(kApp, "Location", "Name2"), QByteArray());
         }
-        FileWrites writes(settingsFile());
-        // The store's own way, or key by key as the plain store makes them.
-        QVERIFY(atOnce ? settingsStore().apply(kApp, kChanges)
-                       : settingsStore().SettingsStore::apply(kApp, kChanges));
-        if (atOnce) {
-            QCOMPARE(writes.count(), 1);
-            QCOMPARE(fileText(), expected);
-        } else {
-            QCOMPARE_GE(writes.count(), 8);
-            expected = fileText();
-        }
-        QCOMPARE(modeOf(settingsFile()), 0600u);
-        QCOMPARE(GetSetting(kApp, "Page2", "ConnectPh"), QByteArray("02 7010 5678\tSydney"));
-        QCOMPARE(GetSetting(kApp, "Location", "Name2"), QByteArray());
     }
 }
 
