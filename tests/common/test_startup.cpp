@@ -50,17 +50,103 @@ class StartupTest : public QObject {
   private Q_SLOTS:
     void init();
     void cleanup() { machine_.reset(); }
-    void appPathSetting_data();
+    // The folder stored (none on a first run) and what follows it in the setting.
+    void appPathSetting_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QByteArray>("suffix");
+        QTest::newRow("first run") << QString() << QByteArray();
+        QTest::newRow("stored folder named in UTF-8")
+            << u"Zo\u00eb \u201cK\u201d"_s << QByteArray();
+        QTest::newRow("trailing separator") << u"program"_s << QByteArray("/");
+    }
     void appPathSetting();
-    void badStartsEndTheProgram_data();
+    // What is wrong at start, and the message the program ends with: no folder
+    // stored, and none can be (the settings' folder is a plain file); a
+    // settings file over 1 MiB (sparse here), which is not read at all. That
+    // such a file is neither read nor written, however large, is the settings
+    // store's to keep.
+    void badStartsEndTheProgram_data() {
+        QTest::addColumn<bool>("oversized");
+        QTest::addColumn<QByteArray>("message");
+        QTest::newRow("no folder")
+            << false
+            << QByteArray("The Registration program has not been initialised "
+                          "correctly. Please contact support.");
+        QTest::newRow("settings file over 1 MiB")
+            << true
+            << QByteArray(
+                   "The Registration program cannot use its settings file\r\nFILE\r\nbecause "
+                   "it is larger than 1 MiB (50000000 bytes). The file has been left as it "
+                   "is.\r\nPlease move it elsewhere and start the program again, or contact "
+                   "Kestrune support.");
+    }
     void badStartsEndTheProgram();
-    void termsDecideTheWizard_data();
+    // The pictures present or not, then the button focused and the key pressed
+    // on it (none: the close box), and whether the terms were accepted. Without
+    // the pictures first: the tile, once loaded, stays for the process.
+    void termsDecideTheWizard_data() {
+        QTest::addColumn<bool>("pictures");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("Return on I Accept without blue.bmp and kestrune.bmp")
+            << false << u"cmdAccept"_s << int(Qt::Key_Return) << true;
+        QTest::newRow("Escape on I Accept")
+            << false << u"cmdAccept"_s << int(Qt::Key_Escape) << false;
+        QTest::newRow("Return on I Do Not Accept")
+            << false << u"cmdReject"_s << int(Qt::Key_Return) << false;
+        QTest::newRow("close box") << false << QString() << 0 << false;
+        QTest::newRow("Space on I Accept with blue.bmp and kestrune.bmp")
+            << true << u"cmdAccept"_s << int(Qt::Key_Space) << true;
+    }
     void termsDecideTheWizard();
     void installedCopyKeepsItsFilesInTheUsersFolder();
-    void termsFileShownAsRead_data();
+    // The file (none: missing) and what the window shows of it: comment lines
+    // left out, and at most the first 64 KB, ending with the last line complete
+    // in them; or the message it gives instead, offering Close only.
+    void termsFileShownAsRead_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QByteArray>("message");
+        QTest::addColumn<int>("beeps");
+        const auto row = [](const char *name, const QByteArray &file, const QString &shown,
+                            const QByteArray &message = {}, int beeps = 0) {
+            QTest::newRow(name) << file << shown << message << beeps;
+        };
+        const QByteArray line = "0123456789abcd\r\n";
+        const qsizetype linesThatFit = kTextFileLimit / line.size();
+        row("comments and line ends",
+            "* comment\r\nfirst\r\n\r\n**\r\n *kept\r\nunix\nold mac\rlast",
+            u"first\n\n *kept\nunix\nold mac\nlast"_s);
+        row("blank last line kept", "a\r\n\r\n", u"a\n"_s);
+        row("only comments", "*one\r\n**two\r\n", QString());
+        // The service's files come from Windows: curly quotes, dashes, the
+        // ellipsis and the euro sign are single bytes of Windows-1252.
+        row("Windows-1252",
+            "\x93"
+            "Fair use\x94 \x96 no cheating\x85\r\nFees: 5\x80 \x97 caf\xe9 \x91"
+            "ok\x92",
+            u"\u201cFair use\u201d \u2013 no cheating\u2026\nFees: 5\u20ac \u2014 caf\u00e9 "
+            u"\u2018ok\u2019"_s);
+        row("10 MB without a line end", QByteArray(10 << 20, 'x'), QString(kTextFileLimit, u'x'));
+        row("1 MB of short lines", line.repeated(1 << 16),
+            QString::fromLatin1(line.repeated(linesThatFit).chopped(2))
+                .replace(u"\r\n"_s, u"\n"_s));
+        row("line end on the limit", QByteArray(kTextFileLimit - 1, 'y') + "\r\nz",
+            QString(kTextFileLimit - 1, u'y'));
+        row("missing", {}, QString(),
+            "The Terms and Conditions information cannot be found.\r\nPlease ensure that the "
+            "Kestrune Registration Start In directory includes a file called TERMS.TXT.\r\nIf "
+            "not, please contact Kestrune support.",
+            1);
+        // Reading this process's memory file from its start fails with an I/O
+        // error, even for root.
+        row("read error", "/proc/self/mem", QString(),
+            "The following unexpected error has occurred while preparing the Kestrune Terms and "
+            "Conditions:\r\nError: 57\r\nMessage: Device I/O error\r\nPlease contact Kestrune "
+            "Support.");
+    }
     void termsFileShownAsRead();
-    void missingOrUnreadableTermsOfferCloseOnly_data();
-    void missingOrUnreadableTermsOfferCloseOnly();
 
   private:
     std::unique_ptr<ProgramFolder> machine_;
@@ -72,15 +158,6 @@ void StartupTest::init() {
     machine_->writeFile(QStringLiteral("terms.txt"), "Terms\r\n");
     gAppPath.clear();
     gTermsAccepted = kTrue;
-}
-
-// The folder stored (none on a first run) and what follows it in the setting.
-void StartupTest::appPathSetting_data() {
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QByteArray>("suffix");
-    QTest::newRow("first run") << QString() << QByteArray();
-    QTest::newRow("stored folder named in UTF-8") << u"Zo\u00eb \u201cK\u201d"_s << QByteArray();
-    QTest::newRow("trailing separator") << u"program"_s << QByteArray("/");
 }
 
 void StartupTest::appPathSetting() {
@@ -106,25 +183,6 @@ void StartupTest::appPathSetting() {
     QCOMPARE(script.beeps, 0);
 }
 
-// What is wrong at start, and the message the program ends with: no folder
-// stored, and none can be (the settings' folder is a plain file); a
-// settings file over 1 MiB (sparse here), which is not read at all. That
-// such a file is neither read nor written, however large, is the settings
-// store's to keep.
-void StartupTest::badStartsEndTheProgram_data() {
-    QTest::addColumn<bool>("oversized");
-    QTest::addColumn<QByteArray>("message");
-    QTest::newRow("no folder") << false
-                               << QByteArray("The Registration program has not been initialised "
-                                             "correctly. Please contact support.");
-    QTest::newRow("settings file over 1 MiB")
-        << true
-        << QByteArray("The Registration program cannot use its settings file\r\nFILE\r\nbecause "
-                      "it is larger than 1 MiB (50000000 bytes). The file has been left as it "
-                      "is.\r\nPlease move it elsewhere and start the program again, or contact "
-                      "Kestrune support.");
-}
-
 void StartupTest::badStartsEndTheProgram() {
     QFETCH(bool, oversized);
     QFETCH(QByteArray, message);
@@ -148,24 +206,6 @@ void StartupTest::badStartsEndTheProgram() {
     QCOMPARE(script.beeps, 1);
     QVERIFY(script.ended && !wizardOpened && script.modalTitles.isEmpty() && gAppPath.isEmpty());
     QCOMPARE(script.endStatus, 1);
-}
-
-// The pictures present or not, then the button focused and the key pressed
-// on it (none: the close box), and whether the terms were accepted. Without
-// the pictures first: the tile, once loaded, stays for the process.
-void StartupTest::termsDecideTheWizard_data() {
-    QTest::addColumn<bool>("pictures");
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("Return on I Accept without blue.bmp and kestrune.bmp")
-        << false << u"cmdAccept"_s << int(Qt::Key_Return) << true;
-    QTest::newRow("Escape on I Accept") << false << u"cmdAccept"_s << int(Qt::Key_Escape) << false;
-    QTest::newRow("Return on I Do Not Accept")
-        << false << u"cmdReject"_s << int(Qt::Key_Return) << false;
-    QTest::newRow("close box") << false << QString() << 0 << false;
-    QTest::newRow("Space on I Accept with blue.bmp and kestrune.bmp")
-        << true << u"cmdAccept"_s << int(Qt::Key_Space) << true;
 }
 
 void StartupTest::termsDecideTheWizard() {
@@ -258,88 +298,32 @@ void StartupTest::installedCopyKeepsItsFilesInTheUsersFolder() {
     QVERIFY(script.messages.isEmpty());
 }
 
-// The file and what the window shows of it: comment lines left out, and at
-// most the first 64 KB, ending with the last line complete in them.
-void StartupTest::termsFileShownAsRead_data() {
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QString>("shown");
-    const QByteArray line = "0123456789abcd\r\n";
-    const qsizetype linesThatFit = kTextFileLimit / line.size();
-    QTest::newRow("comments and line ends")
-        << QByteArray("* comment\r\nfirst\r\n\r\n**\r\n *kept\r\nunix\nold mac\rlast")
-        << u"first\n\n *kept\nunix\nold mac\nlast"_s;
-    QTest::newRow("blank last line kept") << QByteArray("a\r\n\r\n") << u"a\n"_s;
-    QTest::newRow("only comments") << QByteArray("*one\r\n**two\r\n") << QString();
-    // The service's files come from Windows: curly quotes, dashes, the
-    // ellipsis and the euro sign are single bytes of Windows-1252.
-    QTest::newRow("Windows-1252")
-        << QByteArray("\x93"
-                      "Fair use\x94 \x96 no cheating\x85\r\nFees: 5\x80 \x97 caf\xe9 \x91"
-                      "ok\x92")
-        << u"\u201cFair use\u201d \u2013 no cheating\u2026\nFees: 5\u20ac \u2014 caf\u00e9 "
-           u"\u2018ok\u2019"_s;
-    QTest::newRow("10 MB without a line end")
-        << QByteArray(10 << 20, 'x') << QString(kTextFileLimit, u'x');
-    QTest::newRow("1 MB of short lines")
-        << line.repeated(1 << 16)
-        << QString::fromLatin1(line.repeated(linesThatFit).chopped(2)).replace(u"\r\n"_s, u"\n"_s);
-    QTest::newRow("line end on the limit")
-        << QByteArray(kTextFileLimit - 1, 'y') + "\r\nz" << QString(kTextFileLimit - 1, u'y');
-}
-
 void StartupTest::termsFileShownAsRead() {
     QFETCH(QByteArray, file);
     QFETCH(QString, shown);
+    QFETCH(QByteArray, message);
+    QFETCH(int, beeps);
     gAppPath = machine_->appPath();
-    machine_->writeFile(QStringLiteral("terms.txt"), file);
+    const QString path = machine_->path() + u"/terms.txt"_s;
+    QVERIFY(QFile::remove(path));
+    if (file == "/proc/self/mem")
+        QVERIFY(QFile::link(QString::fromLatin1(file), path));
+    else if (!file.isNull())
+        machine_->writeFile(u"terms.txt"_s, file);
     ScriptedUi script;
     frmTerms terms;
     terms.show();
     QVERIFY(QTest::qWaitForWindowExposed(&terms));
     QCOMPARE(terms.txtTerms->toPlainText(), shown);
-    QVERIFY(script.messages.isEmpty());
-    QCOMPARE(offered(terms), QByteArray("AR"));
-    QCOMPARE(gTermsAccepted, kFalse);
-}
-
-void StartupTest::missingOrUnreadableTermsOfferCloseOnly_data() {
-    QTest::addColumn<bool>("unreadable");
-    QTest::addColumn<QByteArray>("message");
-    QTest::addColumn<int>("beeps");
-    QTest::newRow("missing") << false
-                             << QByteArray("The Terms and Conditions information cannot be found."
-                                           "\r\nPlease ensure that the Kestrune Registration Start "
-                                           "In directory includes a file called TERMS.TXT.\r\nIf "
-                                           "not, please contact Kestrune support.")
-                             << 1;
-    QTest::newRow("read error")
-        << true
-        << QByteArray("The following unexpected error has occurred while preparing the Kestrune "
-                      "Terms and Conditions:\r\nError: 57\r\nMessage: Device I/O error\r\n"
-                      "Please contact Kestrune Support.")
-        << 0;
-}
-
-void StartupTest::missingOrUnreadableTermsOfferCloseOnly() {
-    QFETCH(bool, unreadable);
-    QFETCH(QByteArray, message);
-    QFETCH(int, beeps);
-    gAppPath = machine_->appPath();
-    QVERIFY(QFile::remove(machine_->path() + QStringLiteral("/terms.txt")));
-    // Reading this process's memory file from its start fails with an I/O
-    // error, even for root.
-    if (unreadable)
-        QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"),
-                            machine_->path() + QStringLiteral("/terms.txt")));
-    ScriptedUi script;
-    frmTerms terms;
     QCOMPARE(script.beeps, beeps);
-    QCOMPARE(script.messages.size(), 1);
-    QCOMPARE(script.messages.first().text, message);
-    QCOMPARE(script.messages.first().icon, MsgIcon::Critical);
-    QCOMPARE(script.messages.first().title, QByteArray("Kestrune Registration"));
+    QCOMPARE(script.messages.size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty()) {
+        QCOMPARE(script.messages.first().text, message);
+        QCOMPARE(script.messages.first().icon, MsgIcon::Critical);
+        QCOMPARE(script.messages.first().title, QByteArray("Kestrune Registration"));
+    }
     QCOMPARE(script.mousePointer(), MousePointer::Default);
-    QCOMPARE(offered(terms), QByteArray("C"));
+    QCOMPARE(offered(terms), message.isEmpty() ? QByteArray("AR") : QByteArray("C"));
     QCOMPARE(gTermsAccepted, kFalse);
 }
 
