@@ -157,10 +157,8 @@ void mnemonic(QPushButton *button) {
 
 void checkMessage(const ScriptedUi::Message &message, const QByteArray &text,
                   const QByteArray &title, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok) {
-    QCOMPARE(message.text, text);
-    QCOMPARE(message.title, title);
-    QCOMPARE(message.icon, icon);
-    QCOMPARE(message.buttons, buttons);
+    QCOMPARE(std::tuple(message.text, message.title, int(message.icon), int(message.buttons)),
+             std::tuple(text, title, int(icon), int(buttons)));
 }
 
 // Each dependent box's state and colour.
