@@ -173,8 +173,11 @@ class EntryRulesTest : public QObject {
     // Plans 5 to 6 on offer, on 10 June 2025.
     void continueChecks() {
         const QByteArray nickname = "Please enter the Nickname you want to identified by.";
+        const QByteArray names = "Please enter both your First Name and Surame.";
         const QByteArray range = "The Plan Number must be in the range of plan numbers listed.";
+        const QByteArray expired = "Please enter a valid 4 digit Credit Card Expiry Date.";
         const int nick = int(EntryControl::txtNickName);
+        const int first = int(EntryControl::txtFirstName);
         // The page shown; a change to valid entries (1: no nickname, 2: no first name); the
         // fields asked; the kept card's plan and expiry ("": no card accepted); the message
         // (none: the request may go) and the entry it sends the user to (-1: none).
@@ -189,24 +192,10 @@ class EntryRulesTest : public QObject {
             {"all well", 2, 0, {16, 24}, "5", "0626", {}, -1},
             {"the page shown", 2, 1, {16}, "", "", nickname, nick},
             {"the page shown first", 2, 3, {1, 16}, "", "", nickname, nick},
-            {"then the others in order",
-             3,
-             3,
-             {1, 16},
-             "",
-             "",
-             "Please enter both your First Name and Surame.",
-             int(EntryControl::txtFirstName)},
+            {"then the others in order", 3, 3, {1, 16}, "", "", names, first},
             {"a page left by Back", 1, 1, {16}, "", "", nickname, nick},
             {"kept plan no longer offered", 2, 0, {16, 24}, "3", "0626", range, -1},
-            {"kept card expired since",
-             2,
-             0,
-             {13, 16},
-             "5",
-             "0525",
-             "Please enter a valid 4 digit Credit Card Expiry Date.",
-             -1},
+            {"kept card expired since", 2, 0, {13, 16}, "5", "0525", expired, -1},
             {"the card window takes the card", 2, 0, {10, 11, 24}, "3", "0525", {}, -1},
             {"no card accepted", 2, 0, {16, 24}, "", "", {}, -1},
             {"no card field", 2, 0, {16, 20}, "3", "0525", {}, -1},
