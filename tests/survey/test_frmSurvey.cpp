@@ -212,6 +212,7 @@ class SurveyWindowTest : public QObject {
         gSurveyAnswers.fill("earlier");
         done_ = kFalse;
         wizard_ = std::make_unique<QWidget>();
+        wizard_->move(210, 120);
     }
 
     void cleanup() {
@@ -378,6 +379,8 @@ class SurveyWindowTest : public QObject {
         ui_->setMousePointer(MousePointer::Hourglass);
         frmSurvey &survey = open();
         QCOMPARE(ui_->mousePointer(), MousePointer::Default);
+        // 500 twips right of the wizard and below it.
+        QCOMPARE(survey.pos(), wizard_->pos() + QPoint(33, 33));
         QCOMPARE(changes(survey), QString());
         QVERIFY(!survey.imgKestrune->pixmap().isNull());
         QCOMPARE(LayoutProblems(survey), QString());
