@@ -127,7 +127,6 @@ class ConversationTest : public QObject {
         QCOMPARE(reply.tag + reply.sequence, kTag + H("0201"));
         QTEST(reply.data(), "expected");
         QVERIFY(wizard_->log.isEmpty() && ui_->messages.isEmpty());
-        QVERIFY(!conversation_->waitingForContinue());
     }
 
     // The card message comes before the card window for rejection value 1
@@ -206,70 +205,50 @@ class ConversationTest : public QObject {
                                        kOverflow));
     }
 
-    // Records, the plan bounds they give ("" for none), the plan details
-    // kept, and whether a fault is reported.
-    void dataPackets_data() {
-        QTest::addColumn<QByteArray>("records");
-        QTest::addColumn<QString>("bounds");
-        QTest::addColumn<QByteArray>("planDetails");
-        QTest::addColumn<bool>("reported");
-        const auto row = [](const char *name, const QByteArray &records, const QString &bounds,
-                            const char *details, bool reported) {
-            QTest::newRow(name) << records << bounds << QByteArray(details) << reported;
-        };
-        row("two bytes, line breaks", Rec(24, QByteArray("\x03\x07") + "A\r\nB\n"), u"3-7"_s,
-            "A\r\nB", false);
-        row("one byte", Rec(24, "\x05"), u"5-0"_s, "", true);
-        row("1 and 30 ignored", Rec(1, "x") + Rec(30, "yy"), {}, "kept", false);
-    }
-
+    // Records, the plan bounds they leave, the plan details kept, and
+    // whether a fault is reported.
     void dataPackets() {
-        QFETCH(QByteArray, records);
-        QFETCH(QString, bounds);
-        QFETCH(bool, reported);
-        QCOMPARE(receive(Wire(2, 0x0304, Rec(24, "\x09\x09kept"))), kTrue);
-        QCOMPARE(receive(Wire(2, 0x0305, records)), kTrue);
-        const Opened ack = Open(gLastPacket);
-        QVERIFY(ack.ok == kTrue && ack.kind == 3 && ack.length == 12);
-        QCOMPARE(ack.tag + ack.sequence, kTag + H("0503"));
-        QCOMPARE(u"%1-%2"_s.arg(conversation_->PlanNbrLo()).arg(conversation_->PlanNbrHi()),
-                 bounds.isEmpty() ? u"9-9"_s : bounds);
-        QTEST(conversation_->PlanDetails(), "planDetails");
         const QByteArray report("An unexpected error occurred in PacketProcessData.\r\nErr: 5\r\n"
                                 "Error: Invalid procedure call or argument");
-        QCOMPARE(Shown(*ui_), reported ? QByteArrayList{report} : QByteArrayList{});
-    }
-
-    void refusedRequests_data() {
-        QTest::addColumn<QList<int>>("fields");
-        QTest::addColumn<QByteArray>("message");
-        QTest::addColumn<int>("control");
-        // The message names what is to be corrected.
-        const auto row = [](const char *name, const QList<int> &fields, const char *what,
-                            EntryControl control) {
-            QTest::newRow(name) << fields
-                                << "The " + QByteArray(what) + " is not valid - please re-enter."
-                                << static_cast<int>(control);
+        const auto check = [&](const QByteArray &records, const QString &bounds,
+                               const QByteArray &details, bool reported) {
+            init();
+            QCOMPARE(receive(Wire(2, 0x0304, Rec(24, "\x09\x09kept"))), kTrue);
+            QCOMPARE(receive(Wire(2, 0x0305, records)), kTrue);
+            const Opened ack = Open(gLastPacket);
+            QVERIFY(ack.ok == kTrue && ack.kind == 3 && ack.length == 12);
+            QCOMPARE(ack.tag + ack.sequence, kTag + H("0503"));
+            QCOMPARE(u"%1-%2"_s.arg(conversation_->PlanNbrLo()).arg(conversation_->PlanNbrHi()),
+                     bounds);
+            QCOMPARE(conversation_->PlanDetails(), details);
+            QCOMPARE(Shown(*ui_), reported ? QByteArrayList{report} : QByteArrayList{});
         };
-        row("first in field order", {26, 25, 21, 20, 2, 1}, "Firstname entered",
-            EntryControl::txtFirstName);
-        row("address line 3", {23, 21, 5}, "Address entered", EntryControl::txtAddress3);
-        row("dial-in point", {15, 14}, "Existing number selected", EntryControl::lstExisting);
+        check(Rec(24, QByteArray("\x03\x07") + "A\r\nB\n"), u"3-7"_s, "A\r\nB", false);
+        check(Rec(24, "\x05"), u"5-0"_s, "", true);
+        // Fields 1 and 30 carry nothing a data packet keeps.
+        check(Rec(1, "x") + Rec(30, "yy"), u"9-9"_s, "kept", false);
     }
 
+    // A refused request shows the message naming the first field to be
+    // corrected, puts the pointer back, and waits for Continue.
     void refusedRequests() {
-        QFETCH(QList<int>, fields);
-        QFETCH(QByteArray, message);
-        QFETCH(int, control);
-        QCOMPARE(receive(Request(1, {2})), kTrue);
-        const QByteArray before = gLastPacket;
-        QCOMPARE(receive(Request(2, fields, 2)), kFalse);
-        QCOMPARE(Shown(*ui_), QByteArrayList{message});
-        QCOMPARE(gLastPacket, before);
-        QCOMPARE(wizard_->log,
-                 (QStringList{u"release@1"_s, u"show %1@1"_s.arg(control), u"continue shown@1"_s}));
-        QCOMPARE(ui_->mousePointer(), MousePointer::Default);
-        QVERIFY(conversation_->waitingForContinue());
+        const auto check = [&](const QList<int> &fields, const char *what, EntryControl control) {
+            init();
+            QCOMPARE(receive(Request(1, {2})), kTrue);
+            const QByteArray before = gLastPacket;
+            QCOMPARE(receive(Request(2, fields, 2)), kFalse);
+            QCOMPARE(Shown(*ui_), QByteArrayList{"The " + QByteArray(what) +
+                                                 " is not valid - please re-enter."});
+            QCOMPARE(gLastPacket, before);
+            QCOMPARE(wizard_->log,
+                     (QStringList{u"release@1"_s, u"show %1@1"_s.arg(static_cast<int>(control)),
+                                  u"continue shown@1"_s}));
+            QCOMPARE(ui_->mousePointer(), MousePointer::Default);
+            QVERIFY(conversation_->waitingForContinue());
+        };
+        check({26, 25, 21, 20, 2, 1}, "Firstname entered", EntryControl::txtFirstName);
+        check({23, 21, 5}, "Address entered", EntryControl::txtAddress3);
+        check({15, 14}, "Existing number selected", EntryControl::lstExisting);
     }
 
     // The host refuses the first name and the card together: the user
