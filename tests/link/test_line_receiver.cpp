@@ -77,14 +77,12 @@ class LineReceiverTest : public QObject {
         };
         const QByteArray a300(300, 'a');
         login("split over reads", "Lo|gin|: ", 1);
-        login("text before on the line", "\r\nWelcome to Kestrune. Login: ", 1);
         login("both in one read", "Login: Password: ", 2);
         login("line end inside the prompt", "Log\r\nin: ", 0, "\nin: ");
         login("no trailing blank", "Login:", 0, "Login:");
         login("prompt in other case", "login: ", 0, "login: ");
         login("long line keeps its end", a300, 0, a300.right(kLongestLoginLine));
         login("connected drops the rest", "You are connected\x01x~Login: ", 0, {}, true);
-        login("Connected in capitals", "Connected", 0, "Connected");
         login("the whole login", "Kestrune\r\nLogin: |\r\nPassword: |\r\nconnected\r\n", 2, {},
               true);
         const QByteArray longest = "{" + kLong + "~";
@@ -93,7 +91,6 @@ class LineReceiverTest : public QObject {
         packets("escaped end", "{a^~b", "", "", "", "{a^~b");
         packets("end after escaped escape", "{a^^~z", "", "{a^^~", "reply1", "z");
         packets("escape pair split over reads", "{a^|~b~", "", "{a^~b~", "reply1");
-        packets("escaped start is data", "{a^{b~", "", "{a^{b~", "reply1");
         packets("two frames in one read", "{a~{b~", "", "{a~|{b~", "reply1|reply2");
         packets("a dropped frame drops the rest of its read", "{a~{b~|{c~", "n", "{a~|{c~",
                 "reply2");
