@@ -44,7 +44,6 @@ class ModemPartsTest : public QObject {
         };
         using enum HayesResult;
         rows(Ok, {"OK", "ok", " OK "});
-        rows(Connect, {"CONNECT/ARQ"});
         rows(Connect, {"CONNECT 9600"}, 9600);
         rows(Connect, {"CONNECT 14400/ARQ"}, 14400);
         rows(Busy, {"BUSY"});

@@ -133,32 +133,7 @@ class HostSimTest : public QObject {
         QCOMPARE(dte.nextFrame(), data);
         QVERIFY(dte.readUntil("NO CARRIER\r\n").endsWith("\r\nNO CARRIER\r\n"));
         QVERIFY(sim.waitForRecord("drop"));
-
-        const QByteArrayList record = sim.record();
-        QCOMPARE(record.count("resend seq=0100"), 2);
-        QCOMPARE(record.count("resend seq=0400"), 2);
-        QVERIFY(record.contains("gave-up seq=0400"));
-    }
-
-    void scenarioMistakesAreNamed_data() {
-        QTest::addColumn<QByteArray>("scenario");
-        QTest::addColumn<QByteArray>("problem");
-        const auto row = [](const char *scenario, const char *problem) {
-            QTest::newRow(problem) << QByteArray(scenario) << QByteArray(problem);
-        };
-        row("send \"x\"\nshout \"x\"\n", "line 2: \"shout\" is not a step or setting");
-        row("send \"x\n", "line 1: a quoted text without its closing quote");
-        row("\n\nrequest 1,40\n", "line 3: \"40\" is not a number from 1 to 32");
-        row("drop loudly\n", "line 1: drop takes nothing or \"quiet\"");
-    }
-
-    void scenarioMistakesAreNamed() {
-        QFETCH(QByteArray, scenario);
-        HostSim sim(scenario);
-        QVERIFY(sim.device().isEmpty());
-        sim.process().waitForFinished();
-        QCOMPARE(sim.process().exitCode(), 2);
-        QTEST(sim.errors().split(':').mid(2).join(':').trimmed(), "problem");
+        QVERIFY(sim.record().contains("gave-up seq=0400"));
     }
 };
 

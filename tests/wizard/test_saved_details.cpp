@@ -40,21 +40,18 @@ QByteArray Dialled() {
 const WizardEntries kEntries{.txtFirstName = "Mary",
                              .txtSurname = "O'Brien",
                              .txtAddress1 = "12 Long Street",
-                             .txtAddress2 = "",
                              .txtAddress3 = "Carlton",
                              .cboState = "VIC",
                              .txtPostcode = "3053",
                              .txtPhone = "03 9555 1234",
                              .txtEmail = "mary@example.com",
                              .lstExisting = "02 70105678\tSydney",
-                             .txtAlternative = "",
                              .txtNickName = "MARYS",
                              .txtPassword = "secret12",
                              .txtPasswordConfirm = "secret12",
                              .txtCV = "two\r\nlines",
                              .txtCallbackNumberArea = "03",
-                             .txtCallbackNumber = "95551234",
-                             .cboHeardAbout = std::nullopt};
+                             .txtCallbackNumber = "95551234"};
 
 } // namespace
 
@@ -62,13 +59,11 @@ class SavedDetailsTest : public QObject {
     Q_OBJECT
 
   private Q_SLOTS:
-    void init() { machine_ = std::make_unique<ProgramFolder>(); }
-    void cleanup() { machine_.reset(); }
-
     // Submit's save writes the file once, each page in a section of its
     // own, and reads back as saved. QSettings writes the sections and their
     // keys in alphabetical order, as it always has.
     void submitWritesTheFileOnce() {
+        const ProgramFolder machine;
         QVERIFY(WriteFileText(kProperties + '\n' + kModem));
         FileWrites writes(SettingsFile());
         StoreRegistrationDetails(kEntries);
@@ -118,6 +113,7 @@ class SavedDetailsTest : public QObject {
     // A settings file too large to be ours keeps its bytes; the number to
     // dial is still written.
     void oversizedFileLeftAsItIs() {
+        const ProgramFolder machine;
         QByteArray text = kProperties + "\n[Notes]\n";
         while (text.size() <= kSettingsFileLimit)
             text += "Note" + QByteArray::number(text.size()) + "=" + QByteArray(50, 'n') + '\n';
@@ -128,9 +124,6 @@ class SavedDetailsTest : public QObject {
         QCOMPARE(Dialled(), QByteArray("02 70105678"));
         QCOMPARE(ReadRegistrationDetails().txtFirstName, QByteArray());
     }
-
-  private:
-    std::unique_ptr<ProgramFolder> machine_;
 };
 
 QTEST_GUILESS_MAIN(SavedDetailsTest)
