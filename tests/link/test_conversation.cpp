@@ -36,6 +36,8 @@ QByteArray Request(int sequence, const QList<int> &fields, std::int32_t rejectio
 
 const CardDetails kCard{"4111111111111111", "0830", "M JONES", "12 High St\r\nVIC    3053", "7"};
 
+} // namespace
+
 // The call under the conversation: whether one is up, and its hang-ups.
 class FakeLine final : public ConversationLine {
   public:
@@ -45,8 +47,6 @@ class FakeLine final : public ConversationLine {
     bool CallInProgress() const override { return callUp; }
     void HangUp() override { ++hangUps; }
 };
-
-} // namespace
 
 class ConversationTest : public QObject {
     Q_OBJECT

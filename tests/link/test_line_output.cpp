@@ -133,7 +133,7 @@ class LineOutputTest : public QObject {
         other.closeMaster();
         QVERIFY(!output.send("hello"));
         QVERIFY(!output.send("more"));
-        QTest::qWait(50);
+        QCoreApplication::processEvents();
         QCOMPARE(failed.size(), 2);
     }
 };

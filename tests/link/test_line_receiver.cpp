@@ -6,6 +6,18 @@
 
 namespace {
 
+// "{" stands for the start mark, "^" for the escape, "|" between pieces.
+QByteArray Marks(QByteArray text) {
+    return text.replace('{', '\x01').replace('^', '\x18');
+}
+QByteArrayList Pieces(const QByteArray &text) {
+    return text.isEmpty() ? QByteArrayList() : Marks(text).split('|');
+}
+
+const QByteArray kLong = QByteArray(kLongestFrame - 2, 'x');
+
+} // namespace
+
 // A receiver whose frame handler records the frames and answers by results.
 struct Line {
     QByteArray buffer;
@@ -31,18 +43,6 @@ struct Line {
         receiver.Receive(input, [this](const QByteArray &text) { sent.append(text); });
     }
 };
-
-// "{" stands for the start mark, "^" for the escape, "|" between pieces.
-QByteArray Marks(QByteArray text) {
-    return text.replace('{', '\x01').replace('^', '\x18');
-}
-QByteArrayList Pieces(const QByteArray &text) {
-    return text.isEmpty() ? QByteArrayList() : Marks(text).split('|');
-}
-
-const QByteArray kLong = QByteArray(kLongestFrame - 2, 'x');
-
-} // namespace
 
 class LineReceiverTest : public QObject {
     Q_OBJECT

@@ -38,6 +38,8 @@ using Event = std::pair<std::int32_t, std::int32_t>;
 
 const CardDetails kCard{"4111111111111111", "1228", "MARY SMITH", "", "3"};
 
+} // namespace
+
 // A call on the simulator's modem, with short waits, its telephony events
 // written down.
 struct Caller {
@@ -72,8 +74,6 @@ struct Caller {
         return QTest::qWaitFor([&] { return states.contains(state); }, milliseconds);
     }
 };
-
-} // namespace
 
 class RegistrationCallTest : public QObject {
     Q_OBJECT

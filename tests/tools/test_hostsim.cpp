@@ -135,6 +135,22 @@ class HostSimTest : public QObject {
         QVERIFY(sim.waitForRecord("drop"));
         QVERIFY(sim.record().contains("gave-up seq=0400"));
     }
+
+    // The simulator ships for support: a mistake in a scenario file is
+    // named with its line, and nothing starts.
+    void scenarioMistakesAreNamed() {
+        for (const auto &[scenario, problem] :
+             {std::pair("send \"x\"\nshout \"x\"\n", "line 2: \"shout\" is not a step or setting"),
+              {"send \"x\n", "line 1: a quoted text without its closing quote"},
+              {"\n\nrequest 1,40\n", "line 3: \"40\" is not a number from 1 to 32"},
+              {"drop loudly\n", "line 1: drop takes nothing or \"quiet\""}}) {
+            HostSim sim(scenario);
+            QVERIFY(sim.device().isEmpty());
+            sim.process().waitForFinished();
+            QCOMPARE(sim.process().exitCode(), 2);
+            QCOMPARE(sim.errors().split(':').mid(2).join(':').trimmed(), QByteArray(problem));
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(HostSimTest)

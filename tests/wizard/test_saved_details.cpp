@@ -40,18 +40,21 @@ QByteArray Dialled() {
 const WizardEntries kEntries{.txtFirstName = "Mary",
                              .txtSurname = "O'Brien",
                              .txtAddress1 = "12 Long Street",
+                             .txtAddress2 = {},
                              .txtAddress3 = "Carlton",
                              .cboState = "VIC",
                              .txtPostcode = "3053",
                              .txtPhone = "03 9555 1234",
                              .txtEmail = "mary@example.com",
                              .lstExisting = "02 70105678\tSydney",
+                             .txtAlternative = {},
                              .txtNickName = "MARYS",
                              .txtPassword = "secret12",
                              .txtPasswordConfirm = "secret12",
                              .txtCV = "two\r\nlines",
                              .txtCallbackNumberArea = "03",
-                             .txtCallbackNumber = "95551234"};
+                             .txtCallbackNumber = "95551234",
+                             .cboHeardAbout = {}};
 
 } // namespace
 
