@@ -148,9 +148,10 @@ void CodePageTest::keyCodesSeenByHandlers() {
         QVERIFY(focusIn(window, box));
         box->setText(u"x"_s);
         int handlerSaw = -1;
+        const auto answer = static_cast<std::int16_t>(giveBack);
         OnKeyPress(box, [&](std::int16_t &KeyAscii) {
             handlerSaw = KeyAscii;
-            KeyAscii = static_cast<std::int16_t>(giveBack);
+            KeyAscii = answer;
         });
         QKeyEvent press(QEvent::KeyPress, key.key(), key.keyboardModifiers(), text);
         QApplication::sendEvent(QApplication::focusWidget(), &press);

@@ -130,7 +130,7 @@ QByteArray inChild(const std::function<QByteArray()> &work) {
     ::close(fds[1]);
     QFile reader;
     reader.open(fds[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
-    const QByteArray report = reader.readAll();
+    QByteArray report = reader.readAll();
     ::wait(nullptr);
     return report;
 }
